@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace qu32 {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MsgIcon { None, Stop, Question, Exclamation, Information };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
+enum class MousePointer { Default, Hourglass };
+
+// Message boxes and the other small modal interactions. Texts are ISO-8859-1; line breaks
+// inside a message are single carriage returns.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    virtual MsgAnswer messageBox(const std::string& text, const std::string& title,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+    virtual void beep() = 0;
+    virtual void setMousePointer(MousePointer pointer) = 0;
+};
+
+}  // namespace qu32

@@ -1,0 +1,35 @@
+#include "serial/Frames.h"
+
+namespace qu32 {
+
+namespace {
+// Two-character fields take the first and the last character, as the unit reads them.
+std::uint8_t first(const std::string& s) {
+    return s.empty() ? ' ' : std::uint8_t(s.front());
+}
+std::uint8_t last(const std::string& s) {
+    return s.empty() ? ' ' : std::uint8_t(s.back());
+}
+}  // namespace
+
+Bytes buildReadRequest(const std::string& address, const std::string& code) {
+    return {EOT, first(address), last(address), first(code), last(code), ENQ};
+}
+
+Bytes buildWriteFrame(const std::string& address, const std::string& code,
+                      const std::string& value) {
+    Bytes frame{EOT, first(address), last(address), STX, first(code), last(code)};
+    frame.insert(frame.end(), value.begin(), value.end());
+    frame.push_back(ETX);
+    frame.push_back(blockCheck(frame.data(), 4, frame.size() - 1));
+    return frame;
+}
+
+std::uint8_t blockCheck(const std::uint8_t* data, std::size_t from, std::size_t to) {
+    std::uint8_t bcc = 0;
+    for (std::size_t i = from; i <= to; ++i)
+        bcc ^= data[i];
+    return bcc;
+}
+
+}  // namespace qu32

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "serial/Frames.h"
+#include "serial/SerialLink.h"
+#include "support/SimSerialPort.h"
+
+namespace qu32::test {
+
+inline Bytes bytesOf(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+// STX code data ETX BCC, as a sound unit answers a read.
+inline Bytes answerFrame(const std::string& code, const std::string& data) {
+    Bytes f{STX};
+    f.insert(f.end(), code.begin(), code.end());
+    f.insert(f.end(), data.begin(), data.end());
+    f.push_back(ETX);
+    f.push_back(blockCheck(f.data(), 1, f.size() - 1));
+    return f;
+}
+
+// STX code length(2) data ETX BCC.
+inline Bytes blockFrame(const std::string& code, const Bytes& data) {
+    Bytes f{STX, std::uint8_t(code[0]), std::uint8_t(code[1]), std::uint8_t(data.size() >> 8),
+            std::uint8_t(data.size() & 0xFF)};
+    f.insert(f.end(), data.begin(), data.end());
+    f.push_back(ETX);
+    f.push_back(blockCheck(f.data(), 1, f.size() - 1));
+    return f;
+}
+
+// Read_Parameter into a fresh text of 12 spaces, as callers preset it (a failed read empties it).
+inline int readParam(SerialLink& link, const std::string& code, std::string* value = nullptr,
+                     const std::string& address = "11") {
+    std::string text(12, ' ');
+    const int r = link.Read_Parameter(address, code, text);
+    if (value)
+        *value = r > 0 ? text.substr(0, static_cast<std::size_t>(r)) : text;
+    return r;
+}
+
+// Every request is answered with the given pieces, the first 5 ms after the request arrived.
+inline void answerWith(SimSerialPort& port, std::vector<Bytes> pieces, double gapMs = 5) {
+    port.setResponder([pieces, gapMs](const Bytes&) {
+        std::vector<sim::Chunk> chunks;
+        double at = 5;
+        for (const auto& p : pieces) {
+            chunks.push_back({at, p});
+            at += gapMs;
+        }
+        return chunks;
+    });
+}
+
+}  // namespace qu32::test
