@@ -69,6 +69,7 @@ class SerialLink {
     EventLoop& loop() { return loop_; }
     CommSettings& settings() { return settings_; }
     const CompanyInfo& company() const { return company_; }
+    Dialogs& dialogs() { return dialogs_; }
     LinkControls& controls() { return controls_; }
 
     // Diagnostics: every block of bytes written (sent = true) or taken from the port.

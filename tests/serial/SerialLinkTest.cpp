@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "serial/Answers.h"
+#include "support/Answers.h"
 #include "support/LinkFixture.h"
 
 namespace qu32::test {

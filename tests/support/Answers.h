@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,21 @@ inline void answerWith(SimSerialPort& port, std::vector<Bytes> pieces, double ga
             chunks.push_back({at, p});
             at += gapMs;
         }
+        return chunks;
+    });
+}
+
+// A unit that answers from a table: register code -> the bytes it sends back. Codes not in the
+// table are answered as unknown (STX code EOT).
+inline void answerFromTable(SimSerialPort& port, std::map<std::string, Bytes> table) {
+    port.setResponder([table](const Bytes& request) {
+        std::vector<sim::Chunk> chunks;
+        if (request.size() < 6)
+            return chunks;
+        const std::string code{static_cast<char>(request[3]), static_cast<char>(request[4])};
+        const auto it = table.find(code);
+        chunks.push_back(
+            {5, it != table.end() ? it->second : Bytes{STX, request[3], request[4], EOT}});
         return chunks;
     });
 }

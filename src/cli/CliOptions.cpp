@@ -1,0 +1,77 @@
+#include "cli/CliOptions.h"
+
+#include <QRegularExpression>
+
+namespace qu32::cli {
+
+void addCommonOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {"port", "COM port number, optionally with the device it stands for (5=/dev/ttyUSB0).",
+         "N[=DEVICE]"},
+        {"baud", "Baud rate: 600, 1200, 2400, 4800, 9600, 19200 or 38400.", "B", "9600"},
+        {"format", "Serial format: parity, data bits, stop bits (e,7,1 ... n,8,2).", "FORMAT",
+         "e,7,1"},
+        {"unit", "Unit address, two digits.", "NN", "11"},
+        {"timeout", "Answer time-out in milliseconds.", "MS", "1000"},
+        {"trace", "Print every frame sent and received."},
+        {"simulate",
+         "Talk to a simulated unit behind a pseudo-terminal instead of a real port "
+         "(optionally naming its model).",
+         "MODEL"},
+    });
+}
+
+std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out) {
+    if (parser.isSet("port")) {
+        const QString text = parser.value("port");
+        if (text.contains('=')) {
+            int com = 0;
+            std::string device;
+            if (!out.portMap.parseOverride(text.toStdString(), com, device))
+                return out.portMap.lastError();
+            out.portMap.set(com, device);
+            out.comm.ComPortNumber = com;
+        } else {
+            bool ok = false;
+            const int com = text.toInt(&ok);
+            if (!ok || com < kFirstComPort || com > kLastComPort)
+                return "--port: COM number must be 1 to 15, not '" + text.toStdString() + "'";
+            out.comm.ComPortNumber = com;
+        }
+    }
+    bool ok = false;
+    const int baud = parser.value("baud").toInt(&ok);
+    out.comm.BaudRateCode = -1;
+    for (int i = 0; ok && i < kBaudRateCodeCount; ++i) {
+        if (kBaudRates[i] == baud)
+            out.comm.BaudRateCode = i;
+    }
+    if (out.comm.BaudRateCode < 0)
+        return "--baud: not a baud rate the units use: '" + parser.value("baud").toStdString() +
+               "'";
+    const std::string format = parser.value("format").toLower().toStdString();
+    out.comm.SerialFormatCode = -1;
+    for (int i = 0; i < kSerialFormatCount; ++i) {
+        if (format == kSerialFormats[i].text)
+            out.comm.SerialFormatCode = i;
+    }
+    if (out.comm.SerialFormatCode < 0)
+        return "--format: expected one of e,7,1 e,7,2 o,7,1 o,7,2 n,7,1 n,7,2 e,8,1 o,8,1 "
+               "n,8,1 n,8,2, not '" +
+               format + "'";
+    const QString unit = parser.value("unit");
+    if (!QRegularExpression("^[0-9]{2}$").match(unit).hasMatch())
+        return "--unit: two digits expected, not '" + unit.toStdString() + "'";
+    out.comm.UnitAddress = unit.toStdString();
+    out.timeoutMs = parser.value("timeout").toInt(&ok);
+    if (!ok || out.timeoutMs < 10 || out.timeoutMs > 60000)
+        return "--timeout: 10 to 60000 ms, not '" + parser.value("timeout").toStdString() + "'";
+    out.trace = parser.isSet("trace");
+    out.simulate = parser.isSet("simulate");
+    if (out.simulate && !parser.value("simulate").isEmpty())
+        out.simulateModel = parser.value("simulate").toStdString();
+    out.command = parser.positionalArguments();
+    return std::nullopt;
+}
+
+}  // namespace qu32::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+#include "serial/PortMap.h"
+#include "settings/AppSettings.h"
+
+namespace qu32::cli {
+
+// What the command line asked for, checked and turned into the program's own settings.
+struct CliOptions {
+    CommSettings comm;
+    PortMap portMap;
+    bool trace = false;
+    bool simulate = false;
+    std::string simulateModel = "generic";
+    int timeoutMs = 1000;
+    QStringList command;  // the verb and its arguments
+};
+
+void addCommonOptions(QCommandLineParser& parser);
+// Fills `out` from a parsed command line; on a bad value returns the message to show.
+std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out);
+
+}  // namespace qu32::cli

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "serial/ProtocolError.h"
+#include "unit/DescriptionDecoders.h"
+
+namespace qu32 {
+namespace {
+
+std::vector<std::uint8_t> bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+struct Entry {
+    std::string text;
+    std::string code;
+    bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Entry& e) {
+    return os << "{" << e.text << "," << e.code << "}";
+}
+
+std::vector<Entry> entriesOf(const std::string& block,
+                             std::vector<std::string>* notesOut = nullptr) {
+    UnitDescription d;
+    std::vector<std::string> notes;
+    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), 1) << block;
+    if (notesOut)
+        *notesOut = notes;
+    std::vector<Entry> out;
+    for (int i = 0; i < d.ParamCount; ++i)
+        out.push_back({d.params[i].ParamText, d.params[i].ParamCode});
+    return out;
+}
+
+TEST(ParameterTexts, CodesHeadingsAndSeries) {
+    using V = std::vector<Entry>;
+    EXPECT_EQ(entriesOf("[01]Speed}[05]Time}Next}"),
+              (V{{"Speed", "01"}, {"Time", "05"}, {"Next", "06"}}));
+    EXPECT_EQ(entriesOf("Preset |1-3| value}After}"), (V{{"Preset 1 value", "00"},
+                                                         {"Preset 2 value", "01"},
+                                                         {"Preset 3 value", "02"},
+                                                         {"After", "03"}}));
+    EXPECT_EQ(entriesOf("{Outputs}A}"), (V{{"Outputs", "xx"}, {"A", "00"}}));
+    // A bracket that does not close a code is text; "?" is filler.
+    EXPECT_EQ(entriesOf("a[b]c}?[9z]d}"), (V{{"a[b]c", "00"}, {"d", "9z"}}));
+    // Codes count on past "9" in the unit's way.
+    EXPECT_EQ(entriesOf("[08]a}b}c}[98]d}e}f}"),
+              (V{{"a", "08"}, {"b", "09"}, {"c", "10"}, {"d", "98"}, {"e", "99"}, {"f", ":0"}}));
+    // Series numbers keep only their last four digits; "Nr." letters do not count.
+    EXPECT_EQ(entriesOf("P|Nr.12345-12346|}"), (V{{"P2345", "00"}, {"P2346", "01"}}));
+    // Umlauts pass through as bytes.
+    EXPECT_EQ(entriesOf("Packungsl\xE4nge}"), (V{{"Packungsl\xE4nge", "00"}}));
+}
+
+TEST(ParameterTexts, BrokenSeriesMakeNothingAndAreNoted) {
+    std::vector<std::string> notes;
+    EXPECT_EQ(entriesOf("A|5-2|x}B}", &notes), (std::vector<Entry>{{"B", "00"}}));
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("5-2"), std::string::npos);
+    EXPECT_EQ(entriesOf("A|-|x}B}", &notes), (std::vector<Entry>{{"B", "00"}}));
+    // An unterminated series at the end of the block neither loops nor reads past it.
+    EXPECT_EQ(entriesOf("A|1-3", &notes).size(), 3u);
+    EXPECT_EQ(entriesOf("A|1-", &notes).size(), 0u);
+}
+
+TEST(ParameterTexts, MoreEntriesThanTheTableAreRefused) {
+    UnitDescription d;
+    std::vector<std::string> notes;
+    std::string block;
+    for (int i = 0; i < kMaxParameters; ++i)
+        block += "p}";
+    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), 1);
+    EXPECT_EQ(d.ParamCount, kMaxParameters);
+    EXPECT_EQ(decodeParameterTexts(bytes(block + "q}"), d, notes), kErrInternalFault);
+    EXPECT_EQ(decodeParameterTexts(bytes("S|1-9999|}"), d, notes), kErrInternalFault);
+    EXPECT_LE(d.ParamCount, kMaxParameters);
+}
+
+TEST(InputAndOutputTexts, FlagsCountsAndBounds) {
+    UnitDescription d;
+    d.inputs[5].InputSerial = 1;  // left over from a previous unit
+    ASSERT_EQ(decodeInputTexts(bytes("Reset{S}Start{E}Both{se}None{x}"), d), 1);
+    EXPECT_EQ(d.InputCount, 4);
+    EXPECT_EQ(d.inputs[0].InputText, "Reset");
+    EXPECT_EQ((std::pair{d.inputs[0].InputSerial, d.inputs[0].InputExternal}), (std::pair{1, 0}));
+    EXPECT_EQ((std::pair{d.inputs[1].InputSerial, d.inputs[1].InputExternal}), (std::pair{0, 1}));
+    EXPECT_EQ((std::pair{d.inputs[2].InputSerial, d.inputs[2].InputExternal}), (std::pair{1, 1}));
+    EXPECT_EQ((std::pair{d.inputs[3].InputSerial, d.inputs[3].InputExternal}), (std::pair{0, 0}));
+    EXPECT_EQ(d.inputs[5].InputSerial, 0);
+    std::string many;
+    for (int i = 0; i < kMaxInputs + 1; ++i)
+        many += "i{s}";
+    EXPECT_EQ(decodeInputTexts(bytes(many), d), kErrInternalFault);
+
+    std::string ten;
+    for (int i = 0; i < 10; ++i)
+        ten += "out" + std::to_string(i) + "}";
+    ASSERT_EQ(decodeOutputTexts(bytes(ten), d), 1);
+    EXPECT_EQ(d.OutputCount, 8);
+    EXPECT_EQ(d.OutputText[9], "out9");
+    std::string twelve = ten + "a}b}";
+    EXPECT_EQ(decodeOutputTexts(bytes(twelve), d), kErrInternalFault);
+}
+
+TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
+    UnitDescription d;
+    std::vector<std::string> notes;
+    ASSERT_EQ(decodeParameterTexts(bytes("{Head}a}b}{H2}c}"), d, notes), 1);
+    const std::int32_t mins[] = {-500, 0, 1};
+    const std::int32_t maxs[] = {500, 9999, 99};
+    applyMinValues(mins, d);
+    applyMaxValues(maxs, d);
+    // a: signed, 6 digits, 2 decimals; b: unsigned 4 digits; c: "#" kind, 3 digits.
+    const std::uint8_t digits[] = {0x86, 0x04, 0xA3};
+    const std::uint8_t decimals[] = {2, 0, 1};
+    applyDigitsBytes(digits, d);
+    applyDecimalBytes(decimals, d);
+    const Parameter& a = d.params[1];
+    EXPECT_EQ(a.format.minValue, -500);
+    EXPECT_EQ(a.format.maxValue, 500);
+    EXPECT_EQ(a.format.signKind, kSignKindSigned);
+    EXPECT_EQ(a.format.digits, 7);  // sign, 6 digits, point
+    EXPECT_EQ(a.format.decimalPos, 5);
+    EXPECT_EQ(d.params[2].format.digits, 3);
+    EXPECT_EQ(d.params[2].format.signKind, kSignKindUnsigned);
+    EXPECT_EQ(d.params[2].format.decimalPos, kNoDecimalPoint);
+    EXPECT_EQ(d.params[4].format.signKind, kSignKindHash);
+    EXPECT_EQ(d.params[4].format.maxValue, 99);
+    EXPECT_EQ(d.params[4].format.decimalPos, 3);
+    EXPECT_EQ(d.params[0].DigitsByte, 0);
+    EXPECT_EQ(d.params[3].format.maxValue, 0) << "headings take no value";
+}
+
+}  // namespace
+}  // namespace qu32
