@@ -1,0 +1,390 @@
+#include "sim/SimUnit.h"
+
+#include <algorithm>
+
+namespace qu32::sim {
+
+namespace {
+
+// Received bytes are taken in slices of this size, so the pending buffer never grows with the
+// size of one delivery.
+constexpr std::size_t kReceiveSliceBytes = 64;
+// Digits a ranged register value may have (fits a long long with room).
+constexpr std::size_t kMaxNumberDigits = 18;
+// Bytes of the combined status read: six 14-bit words in two 7-bit bytes each.
+constexpr std::size_t kMultiReadBytes = 12;
+// Read request: EOT, address (2), code (2), ENQ.
+constexpr std::size_t kReadRequestBytes = 6;
+// Offset of the first value byte in a write frame: EOT, address (2), STX, code (2).
+constexpr std::size_t kWriteValueOffset = 6;
+
+enum class Scan { Complete, Incomplete, Invalid };
+
+// Looks at the request that begins with the EOT at `start`. On Complete, `end` is one past it.
+// A write frame is EOT a1 a2 STX c1 c2 value ETX BCC; anything else must be a read request.
+Scan scanFrame(const Bytes& buf, std::size_t start, std::size_t& end) {
+    const std::size_t available = buf.size() - start;
+    const bool write = available > 3 && buf[start + 3] == kStx;
+    for (std::size_t i = 1; i < available; ++i) {
+        const std::uint8_t b = buf[start + i];
+        if (write && i >= kWriteValueOffset) {
+            if (b == kEtx) {
+                if (i + 1 < available) {
+                    end = start + i + 2;
+                    return Scan::Complete;
+                }
+                return Scan::Incomplete;
+            }
+        } else if (!write && i == kReadRequestBytes - 1) {
+            if (b != kEnq) {
+                return Scan::Invalid;
+            }
+            end = start + kReadRequestBytes;
+            return Scan::Complete;
+        }
+        // An EOT before the end of a request means the PC has started over.
+        if (b == kEot || i + 2 > kMaxFrameBytes) {
+            return Scan::Invalid;
+        }
+    }
+    return Scan::Incomplete;
+}
+
+std::uint8_t blockCheck(const Bytes& bytes, std::size_t from, std::size_t to) {
+    std::uint8_t bcc = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        bcc ^= bytes[i];
+    }
+    return bcc;
+}
+
+Bytes textAnswer(const std::string& code, const std::string& value) {
+    Bytes out{kStx, static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1])};
+    out.insert(out.end(), value.begin(), value.end());
+    out.push_back(kEtx);
+    out.push_back(blockCheck(out, 1, out.size()));
+    return out;
+}
+
+// A unit answers a code it does not have with EOT where the data would start, and nothing more.
+Bytes unknownAnswer(const std::string& code) {
+    return {kStx, static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1]), kEot};
+}
+
+Bytes blockAnswer(const std::string& code, const Bytes& data) {
+    const std::size_t length = std::min(data.size(), kMaxBlockBytes);
+    Bytes out{kStx, static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1]),
+              static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF)};
+    out.insert(out.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
+    out.push_back(kEtx);
+    out.push_back(blockCheck(out, 1, out.size()));
+    return out;
+}
+
+// A whole number as the unit's display would take it: optional sign, then digits only.
+bool parseWholeNumber(const std::string& text, long long& out) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    if (i == text.size() || text.size() - i > kMaxNumberDigits) {
+        return false;
+    }
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    out = negative ? -value : value;
+    return true;
+}
+
+std::string codeOf(const Bytes& frame, std::size_t offset) {
+    return std::string{static_cast<char>(frame[offset]), static_cast<char>(frame[offset + 1])};
+}
+
+}  // namespace
+
+SimUnit::SimUnit(UnitModel model)
+    : model_(std::move(model)), address_(model_.defaultAddress), normalLine_(model_.normalLine) {
+    loadRegisters();
+}
+
+void SimUnit::replaceModel(UnitModel model) {
+    model_ = std::move(model);
+    // The new unit has just been powered up: its own registers, normal format, nothing heard yet.
+    eightBit_ = false;
+    pending_.clear();
+    loadRegisters();
+}
+
+LineFormat SimUnit::line() const {
+    return eightBit_ ? kEightBitLine : normalLine_;
+}
+
+bool SimUnit::injectFault(const Fault& fault) {
+    if (faults_.size() >= kMaxFaults) {
+        return false;
+    }
+    faults_.push_back(fault);
+    return true;
+}
+
+void SimUnit::replug() {
+    plugged_ = true;
+    eightBit_ = false;
+    pending_.clear();
+}
+
+std::optional<std::string> SimUnit::registerValue(const std::string& code) const {
+    const auto it = registers_.find(code);
+    if (it == registers_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void SimUnit::setRegisterValue(const std::string& code, const std::string& value) {
+    registers_[code] = value;
+}
+
+std::vector<Chunk> SimUnit::receive(const Bytes& bytes, const LineFormat& pcLine, double nowMs) {
+    std::vector<Chunk> out;
+    if (!plugged_) {
+        pending_.clear();
+        return out;
+    }
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kReceiveSliceBytes) {
+        const LineFormat unitLine = line();
+        if (!(pcLine == unitLine)) {
+            // Characters sent at another speed or in another format reach the unit as noise,
+            // which also spoils any request it had begun to collect.
+            pending_.clear();
+            return out;
+        }
+        const std::size_t end = std::min(bytes.size(), offset + kReceiveSliceBytes);
+        // A 7-bit receiver never sees the eighth bit.
+        const std::uint8_t mask = unitLine.dataBits == 7 ? 0x7F : 0xFF;
+        for (std::size_t i = offset; i < end; ++i) {
+            pending_.push_back(bytes[i] & mask);
+        }
+
+        std::size_t pos = 0;
+        while (true) {
+            const auto eot = std::find(pending_.begin() + static_cast<std::ptrdiff_t>(pos),
+                                       pending_.end(), kEot);
+            if (eot == pending_.end()) {
+                // Nothing that could start a request: all of it was noise.
+                pending_.clear();
+                break;
+            }
+            const std::size_t start = static_cast<std::size_t>(eot - pending_.begin());
+            std::size_t frameEnd = 0;
+            const Scan scan = scanFrame(pending_, start, frameEnd);
+            if (scan == Scan::Incomplete) {
+                pending_.erase(pending_.begin(), eot);
+                break;
+            }
+            if (scan == Scan::Invalid) {
+                pos = start + 1;
+                continue;
+            }
+            const Bytes frame(eot, pending_.begin() + static_cast<std::ptrdiff_t>(frameEnd));
+            pos = frameEnd;
+            // Answers to several requests in one delivery follow each other on the line.
+            const double readyMs = out.empty() ? nowMs : std::max(nowMs, out.back().atMs);
+            std::vector<Chunk> chunks = handleFrame(frame, readyMs);
+            out.insert(out.end(), chunks.begin(), chunks.end());
+            if (!(line() == unitLine)) {
+                // The unit has switched its format; what the PC sent after the command in the
+                // old format is noise to it now.
+                pending_.clear();
+                return out;
+            }
+        }
+        if (pending_.size() > kMaxPendingBytes) {
+            pending_.clear();
+        }
+    }
+    return out;
+}
+
+std::vector<Chunk> SimUnit::handleFrame(const Bytes& frame, double nowMs) {
+    if (address_.size() != 2 || frame[1] != static_cast<std::uint8_t>(address_[0]) ||
+        frame[2] != static_cast<std::uint8_t>(address_[1])) {
+        return {};
+    }
+    ++requestsSeen_;
+    const bool write = frame[3] == kStx;
+    const std::string code = codeOf(frame, write ? 4 : 3);
+    const std::optional<Fault> fault = takeFault(code);
+    // The answer goes out in the format the request came in, even when the request switches it.
+    const LineFormat talkLine = line();
+    if (fault && fault->kind == FaultKind::NoAnswer) {
+        return {};
+    }
+    if (fault && fault->kind == FaultKind::Nak) {
+        return answer(Bytes{kNak}, fault, talkLine, nowMs);
+    }
+    Bytes reply = write ? executeWrite(frame, code) : executeRead(code);
+    return answer(std::move(reply), fault, talkLine, nowMs);
+}
+
+Bytes SimUnit::executeRead(const std::string& code) {
+    if (model_.formatCommands && code == kEightBitCommand) {
+        eightBit_ = true;
+        return {kAck};
+    }
+    if (model_.formatCommands && code == kNormalFormatCommand) {
+        eightBit_ = false;
+        return {kAck};
+    }
+    if (model_.commands.contains(code)) {
+        onCommand(code, std::string());
+        return {kAck};
+    }
+    if (model_.multiRead && code == kMultiReadCode) {
+        return blockAnswer(code, multiReadData());
+    }
+    if (const auto block = model_.blocks.find(code); block != model_.blocks.end()) {
+        // Block data may hold any byte value, so the unit sends blocks only on an 8-bit line.
+        return eightBit_ ? blockAnswer(code, block->second) : unknownAnswer(code);
+    }
+    if (const auto reg = registers_.find(code); reg != registers_.end()) {
+        return textAnswer(code, reg->second);
+    }
+    return unknownAnswer(code);
+}
+
+Bytes SimUnit::executeWrite(const Bytes& frame, const std::string& code) {
+    const std::size_t etx = frame.size() - 2;
+    if (blockCheck(frame, 4, etx + 1) != frame.back()) {
+        return {kNak};
+    }
+    const std::string value(frame.begin() + kWriteValueOffset,
+                            frame.begin() + static_cast<std::ptrdiff_t>(etx));
+    if (model_.commands.contains(code)) {
+        onCommand(code, value);
+        return {kAck};
+    }
+    // Only registers of the model can be written; version texts and blocks are read-only.
+    const auto spec = model_.registers.find(code);
+    if (spec == model_.registers.end() || !spec->second.writable) {
+        return {kNak};
+    }
+    if (spec->second.range) {
+        long long number = 0;
+        if (!parseWholeNumber(value, number) || number < spec->second.range->minValue ||
+            number > spec->second.range->maxValue) {
+            return {kNak};
+        }
+    }
+    registers_[code] = value;
+    onRegisterWritten(code, value);
+    return {kAck};
+}
+
+std::vector<Chunk> SimUnit::answer(Bytes bytes, const std::optional<Fault>& fault,
+                                   const LineFormat& talkLine, double nowMs) {
+    if (bytes.empty()) {
+        return {};
+    }
+    ++answersSent_;
+    if (talkLine.dataBits == 7) {
+        // A 7-bit transmitter drops the eighth bit of every character, block check included.
+        for (std::uint8_t& b : bytes) {
+            b &= 0x7F;
+        }
+    }
+    const FaultKind kind = fault ? fault->kind : FaultKind::NoAnswer;
+    if (fault && kind == FaultKind::BadBcc && bytes.size() >= 5 && bytes[0] == kStx) {
+        bytes.back() ^= 0x01;
+    }
+    if (fault && kind == FaultKind::StrayByte) {
+        bytes.insert(bytes.begin(), kStrayByte);
+    }
+    if (fault && kind == FaultKind::Garbage) {
+        // Printable noise: it can never be taken for a control character of the protocol.
+        for (std::uint8_t& b : bytes) {
+            garbageSeed_ = garbageSeed_ * 1664525u + 1013904223u;
+            b = static_cast<std::uint8_t>(0x20 + (garbageSeed_ >> 24) % 95);
+        }
+    }
+
+    const auto wire = [&](std::size_t characters) {
+        return wireTime_ ? wireTimeMs(characters, talkLine) : 0.0;
+    };
+    double startMs = nowMs + turnaroundMs_;
+    if (fault && kind == FaultKind::LateAnswer) {
+        startMs += std::max(0, fault->delayMs);
+    }
+    std::size_t pieces = 1;
+    double gapMs = 0;
+    if (fault && kind == FaultKind::SplitAnswer) {
+        pieces = static_cast<std::size_t>(
+            std::clamp<long long>(fault->pieces, 1, static_cast<long long>(bytes.size())));
+        gapMs = std::max(0, fault->gapMs);
+    }
+    std::vector<Chunk> chunks;
+    for (std::size_t k = 0; k < pieces; ++k) {
+        const std::size_t from = bytes.size() * k / pieces;
+        const std::size_t to = bytes.size() * (k + 1) / pieces;
+        Chunk chunk;
+        chunk.atMs = startMs + wire(to) + gapMs * static_cast<double>(k);
+        chunk.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(to));
+        chunks.push_back(std::move(chunk));
+    }
+    return chunks;
+}
+
+std::optional<Fault> SimUnit::takeFault(const std::string& code) {
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        if (it->count == 0 || (!it->code.empty() && it->code != code)) {
+            continue;
+        }
+        const Fault hit = *it;
+        if (it->count > 0 && --it->count == 0) {
+            faults_.erase(it);
+        }
+        return hit;
+    }
+    return std::nullopt;
+}
+
+void SimUnit::loadRegisters() {
+    registers_.clear();
+    for (const auto& [code, spec] : model_.registers) {
+        registers_[code] = spec.initialValue;
+    }
+    if (model_.softwareVersion) {
+        registers_[kSoftwareVersionCode] = *model_.softwareVersion;
+    }
+    if (model_.standardVersion) {
+        registers_[kStandardVersionCode] = *model_.standardVersion;
+    }
+    if (model_.coprocessorVersion) {
+        registers_[kCoprocessorVersionCode] = *model_.coprocessorVersion;
+    }
+}
+
+Bytes SimUnit::multiReadData() const {
+    // Inputs, outputs and the actual value come with the status models; until then they all read
+    // as zero, which the six 14-bit words encode as zero bytes.
+    return Bytes(kMultiReadBytes, 0);
+}
+
+void SimUnit::onRegisterWritten(const std::string& /*code*/, const std::string& /*value*/) {
+    // A written value takes effect at once. Units that keep a working copy until the activate
+    // command, and an EEPROM copy that survives a power cycle, will hook in here.
+}
+
+void SimUnit::onCommand(const std::string& /*code*/, const std::string& /*value*/) {
+    // Activate, store and reset are acknowledged only, for now; see onRegisterWritten.
+}
+
+}  // namespace qu32::sim

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/LineFormat.h"
+#include "sim/UnitModel.h"
+
+namespace qu32::sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A piece of the unit's answer and the moment its last byte has left the unit's transmitter.
+struct Chunk {
+    double atMs = 0;
+    Bytes bytes;
+};
+
+// Faults a test can put on the unit. NoAnswer and Nak mean the unit did not carry the request out;
+// the others happen on the way back, after the unit has done what was asked.
+enum class FaultKind {
+    NoAnswer,     // the request is ignored
+    LateAnswer,   // the answer comes delayMs later than usual
+    SplitAnswer,  // the answer arrives in `pieces` parts, gapMs apart
+    BadBcc,       // the block check of the answer is wrong (answers without one are left alone)
+    Nak,          // NAK instead of the answer (reads and writes)
+    StrayByte,    // a stray byte in front of the answer
+    Garbage,      // random bytes instead of the answer
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::NoAnswer;
+    std::string code;  // register code it applies to; empty: any request
+    int count = 1;     // how many matching requests it hits; -1: until cleared
+    int delayMs = 0;   // LateAnswer
+    int pieces = 2;    // SplitAnswer
+    int gapMs = 5;     // SplitAnswer
+};
+
+// Control bytes of the protocol.
+inline constexpr std::uint8_t kStx = 0x02;
+inline constexpr std::uint8_t kEtx = 0x03;
+inline constexpr std::uint8_t kEot = 0x04;
+inline constexpr std::uint8_t kEnq = 0x05;
+inline constexpr std::uint8_t kAck = 0x06;
+inline constexpr std::uint8_t kNak = 0x15;
+// The byte a StrayByte fault puts in front of the answer.
+inline constexpr std::uint8_t kStrayByte = 0x00;
+
+// Longest request the unit collects; a longer one without its end is line noise and dropped.
+inline constexpr std::size_t kMaxFrameBytes = 128;
+// Received bytes still waiting for the rest of their frame; more than this is dropped.
+inline constexpr std::size_t kMaxPendingBytes = kMaxFrameBytes;
+// Faults waiting at the same time.
+inline constexpr std::size_t kMaxFaults = 64;
+// The length field of a block answer has two bytes.
+inline constexpr std::size_t kMaxBlockBytes = 65535;
+
+// The protocol engine of a unit. It is fed the bytes that reach it over the line and answers
+// with timed chunks; hosts (the in-process simulated port, the pty host) move the bytes.
+class SimUnit {
+  public:
+    explicit SimUnit(UnitModel model);
+
+    // Bytes arriving at the unit at `nowMs`, sent by a PC whose line is set to `pcLine`.
+    // Returns the answer chunks, timed from `nowMs` (turnaround plus wire time).
+    std::vector<Chunk> receive(const Bytes& bytes, const LineFormat& pcLine, double nowMs);
+
+    const UnitModel& model() const { return model_; }
+    // Replaces the unit by another model (as if swapped on the line); address and line kept.
+    void replaceModel(UnitModel model);
+
+    std::string address() const { return address_; }
+    void setAddress(const std::string& address) { address_ = address; }
+    LineFormat line() const;  // the format it talks right now (8-bit phase included)
+    LineFormat normalLine() const { return normalLine_; }
+    void setNormalLine(const LineFormat& f) { normalLine_ = f; }
+    int turnaroundMs() const { return turnaroundMs_; }
+    void setTurnaroundMs(int ms) { turnaroundMs_ = ms; }
+    // Off: answers are timed by turnaround and fault delays only, as if the line were infinitely
+    // fast.
+    void setWireTimeEmulation(bool on) { wireTime_ = on; }
+    bool wireTimeEmulation() const { return wireTime_; }
+    bool eightBitMode() const { return eightBit_; }
+
+    // Faults are matched in the order they were injected; the first that fits a request hits it.
+    // Returns false (and keeps nothing) when kMaxFaults are already waiting.
+    bool injectFault(const Fault& fault);
+    void clearFaults() { faults_.clear(); }
+    void unplug() { plugged_ = false; }
+    void replug();
+    bool plugged() const { return plugged_; }
+
+    // Register contents as the unit holds them (tests look and poke).
+    std::optional<std::string> registerValue(const std::string& code) const;
+    void setRegisterValue(const std::string& code, const std::string& value);
+
+    // Counts for tests and benchmarks.
+    int requestsSeen() const { return requestsSeen_; }
+    int answersSent() const { return answersSent_; }
+
+  private:
+    void feed(Bytes bytes, double nowMs, std::vector<Chunk>& out);
+    std::vector<Chunk> handleFrame(const Bytes& frame, double nowMs);
+    Bytes executeRead(const std::string& code);
+    Bytes executeWrite(const Bytes& frame, const std::string& code);
+    std::vector<Chunk> answer(Bytes bytes, const std::optional<Fault>& fault,
+                              const LineFormat& talkLine, double nowMs);
+    std::optional<Fault> takeFault(const std::string& code);
+    void loadRegisters();
+    Bytes multiReadData() const;
+    // Hooks for the unit's working copy and EEPROM: a written register and an acknowledged command.
+    void onRegisterWritten(const std::string& code, const std::string& value);
+    void onCommand(const std::string& code, const std::string& value);
+
+    UnitModel model_;
+    std::string address_;
+    LineFormat normalLine_;
+    int turnaroundMs_ = 2;
+    bool eightBit_ = false;
+    bool plugged_ = true;
+    bool wireTime_ = true;
+    std::map<std::string, std::string> registers_;
+    std::deque<Fault> faults_;
+    Bytes pending_;
+    int requestsSeen_ = 0;
+    int answersSent_ = 0;
+    std::uint32_t garbageSeed_ = 12345;
+};
+
+}  // namespace qu32::sim

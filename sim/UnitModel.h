@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/LineFormat.h"
+
+namespace qu32::sim {
+
+// Range a written value must lie in; a value that is not a whole number is refused as well.
+struct ValueRange {
+    long long minValue = 0;
+    long long maxValue = 0;
+    bool operator==(const ValueRange&) const = default;
+};
+
+// One text register of a unit: its contents after power-up and what a write may put in it.
+struct RegisterSpec {
+    std::string initialValue;
+    std::optional<ValueRange> range;  // none: any text is taken
+    bool writable = true;
+    bool operator==(const RegisterSpec&) const = default;
+};
+
+// What distinguishes one kind of unit from another on the line. Pure data: the engine reads it,
+// a new kind of unit is a new row in the model table.
+struct UnitModel {
+    std::string name;
+    std::string defaultAddress = "11";
+    LineFormat
+        normalLine{};  // the format after power-up (9600,e,7,1 unless the row says otherwise)
+    // Text registers, answered as STX code data ETX BCC.
+    std::map<std::string, RegisterSpec> registers;
+    // Version registers "99", "98" and "9/"; absent ones are answered as unknown codes.
+    std::optional<std::string> softwareVersion;
+    std::optional<std::string> standardVersion;
+    std::optional<std::string> coprocessorVersion;
+    // Registers answered in block form; only while the unit talks 8 bits, otherwise unknown.
+    std::map<std::string, std::vector<std::uint8_t>> blocks;
+    // Answers the combined status read "9g" (a block, in any format).
+    bool multiRead = false;
+    // Understands the data-format commands "9>" (8 bits) and "9?" (back to normal).
+    bool formatCommands = true;
+    // Further codes the unit acknowledges, whether asked for (read request) or written to.
+    std::set<std::string> commands;
+};
+
+// Codes with a fixed meaning on every unit.
+inline constexpr char kSoftwareVersionCode[] = "99";
+inline constexpr char kStandardVersionCode[] = "98";
+inline constexpr char kCoprocessorVersionCode[] = "9/";
+inline constexpr char kMultiReadCode[] = "9g";
+inline constexpr char kEightBitCommand[] = "9>";
+inline constexpr char kNormalFormatCommand[] = "9?";
+
+// The format every unit switches to on "9>".
+inline constexpr LineFormat kEightBitLine{9600, 'e', 8, 1};
+
+// The model of the given name from the built-in table, or nothing.
+std::optional<UnitModel> findModel(const std::string& name);
+// Names of all built-in models, in table order.
+std::vector<std::string> modelNames();
+
+}  // namespace qu32::sim
