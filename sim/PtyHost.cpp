@@ -305,16 +305,22 @@ void PtyHost::serve() {
         if (!outbound.empty()) {
             nextMs = std::min(nextMs, outbound.front().atMs);
         }
-        int timeoutMs = -1;
+        // Sub-millisecond wake-ups: whole milliseconds would add up to two to every answer.
+        timespec timeout{};
+        timespec* timeoutPtr = nullptr;
         if (nextMs != std::numeric_limits<double>::infinity()) {
-            timeoutMs = static_cast<int>(std::max(0.0, std::ceil(nextMs - steadyMs())));
+            const double waitMs = std::max(0.0, nextMs - steadyMs());
+            timeout.tv_sec = static_cast<time_t>(waitMs / 1000.0);
+            timeout.tv_nsec =
+                static_cast<long>((waitMs - static_cast<double>(timeout.tv_sec) * 1000.0) * 1e6);
+            timeoutPtr = &timeout;
         }
         std::array<pollfd, 2> fds{};
         fds[0].fd = masterFd_;
         fds[0].events = static_cast<short>(POLLIN | (writing.empty() ? 0 : POLLOUT));
         fds[1].fd = wakeRead_;
         fds[1].events = POLLIN;
-        const int ready = poll(fds.data(), fds.size(), timeoutMs);
+        const int ready = ppoll(fds.data(), fds.size(), timeoutPtr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;

@@ -18,8 +18,11 @@ Bytes buildReadRequest(const std::string& address, const std::string& code) {
 
 Bytes buildWriteFrame(const std::string& address, const std::string& code,
                       const std::string& value) {
-    Bytes frame{EOT, first(address), last(address), STX, first(code), last(code)};
-    frame.insert(frame.end(), value.begin(), value.end());
+    Bytes frame;
+    frame.reserve(value.size() + 8);
+    for (std::uint8_t b : {EOT, first(address), last(address), STX, first(code), last(code)})
+        frame.push_back(b);
+    for (char c : value) frame.push_back(static_cast<std::uint8_t>(c));
     frame.push_back(ETX);
     frame.push_back(blockCheck(frame.data(), 4, frame.size() - 1));
     return frame;

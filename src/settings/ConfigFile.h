@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <pugixml.hpp>
+#include <string>
+
+#include "serial/PortMap.h"
+#include "settings/AppSettings.h"
+
+namespace qu32 {
+
+// What OpenConfigFile found; start-up goes on whatever it is, the value is for the log.
+enum class ConfigOpenResult {
+    Applied,            // file loaded and its settings applied
+    Unreadable,         // file present but not usable XML: nothing applied, kept as it is
+    DefaultWritten,     // file was missing; the default file now stands in its place
+    DefaultNotWritten,  // file was missing and could not be created
+};
+
+// The XML configuration file of the program folder: communication settings, company texts and
+// the Linux port map. The document stays loaded for the whole run so that the exit save changes
+// only the serial settings and writes everything else back as it was read.
+class ConfigFile {
+  public:
+    static constexpr const char* kFileName = "Qu32_Config.xml";
+    // The new file is written under this name beside the target and then renamed over it.
+    static constexpr const char* kTempSuffix = ".tmp";
+    // A configuration file is a few hundred bytes; anything this big is not ours.
+    static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
+    // Loads the file and applies it, or writes the default file when there is none. A missing
+    // file leaves the settings at their start values for this run.
+    ConfigOpenResult OpenConfigFile(const std::string& path, CommSettings& settings,
+                                    CompanyInfo& company, PortMap& portMap);
+
+    // Applies the loaded document; does nothing when the load failed.
+    void mConfigDokument_onreadystatechange(CommSettings& settings, CompanyInfo& company,
+                                            PortMap& portMap);
+
+    void ApplySerialElement(const pugi::xml_node& element, CommSettings& settings);
+    void ApplyCompanyElement(const pugi::xml_node& element, CompanyInfo& company);
+    // <PortMap><Port Com="5" Device="/dev/ttyUSB1"/></PortMap>; unusable entries are skipped.
+    void applyPortMapElement(const pugi::xml_node& element, PortMap& portMap);
+
+    // Builds the default tree in the document and saves it. False when the folder is missing
+    // or the file could not be written.
+    bool WriteDefaultConfig(const std::string& path);
+
+    // Puts the serial settings into every "Serial" element and saves the whole document. True
+    // only when a "Serial" element was updated and the file was saved; the file on disk is left
+    // alone when the document holds no settings group (nothing loaded, or a malformed file).
+    bool SaveSerialSettings(const std::string& path, const CommSettings& settings);
+    // Overwrites only the attributes the element already has.
+    bool WriteSerialElement(pugi::xml_node element, const CommSettings& settings);
+
+    // The document as it would be saved: ISO-8859-1, CR LF line ends.
+    std::string serialize() const;
+
+    // Why the last load or save failed, for the log; empty after success.
+    const std::string& lastError() const { return lastError_; }
+
+  private:
+    bool saveDocument(const std::string& path);
+
+    pugi::xml_document mConfigDokument;
+    pugi::xml_parse_result parseResult_;
+    std::string lastError_;
+};
+
+}  // namespace qu32

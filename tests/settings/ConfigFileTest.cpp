@@ -1,0 +1,328 @@
+#include "settings/ConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "settings/ProgramFolder.h"
+
+namespace qu32 {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDefaultFile =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
+    "<Qu32>\r\n"
+    "  <Settings Product=\"Qu32_nimbus\">\r\n"
+    "    <Serial ComPort=\"Com1\" Baud=\"9600\" Setting=\"e,7,1\" UnitId=\"11\" />\r\n"
+    "    <Company QuVersion=\"QU 3.2 nimbus\" Firma=\"\" Address=\"\" Icon=\"QU3002B.ICO\" "
+    "Logo=\"zorvane_f\" />\r\n"
+    "  </Settings>\r\n"
+    "</Qu32>\r\n";
+
+const std::string kLatin1Declaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
+
+// Settings that no file case produces, so an untouched field is visible.
+CommSettings sentinelSettings() {
+    CommSettings s;
+    s.ComPortNumber = 9;
+    s.BaudRateCode = 6;
+    s.SerialFormatCode = 7;
+    s.UnitAddress = "42";
+    return s;
+}
+
+bool operator==(const CommSettings& a, const CommSettings& b) {
+    return a.ComPortNumber == b.ComPortNumber && a.BaudRateCode == b.BaudRateCode &&
+           a.SerialFormatCode == b.SerialFormatCode && a.UnitAddress == b.UnitAddress;
+}
+
+class ConfigFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "qu32cfgXXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        path = (fs::path(folder) / ConfigFile::kFileName).string();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, ec);
+        fs::remove_all(folder, ec);
+    }
+
+    static void writeFile(const std::string& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    static std::string readFile(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // Loads `bytes` as the configuration file into the fixture's settings.
+    ConfigOpenResult load(const std::string& bytes) {
+        writeFile(path, bytes);
+        return config.OpenConfigFile(path, settings, company, portMap);
+    }
+    static std::string document(const std::string& groupContent) {
+        return kLatin1Declaration + "<Qu32><Settings>" + groupContent + "</Settings></Qu32>";
+    }
+
+    std::string folder;
+    std::string path;
+    ConfigFile config;
+    CommSettings settings = sentinelSettings();
+    CompanyInfo company;
+    PortMap portMap;
+};
+
+TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileAndKeepsTheStartValues) {
+    EXPECT_EQ(config.OpenConfigFile(path, settings, company, portMap),
+              ConfigOpenResult::DefaultWritten);
+    EXPECT_EQ(readFile(path), kDefaultFile);
+    EXPECT_TRUE(settings == sentinelSettings());
+    EXPECT_EQ(company.titleText, "");
+
+    // At exit the new file's Serial element takes the settings of the run.
+    settings.ComPortNumber = 4;
+    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    std::string expected = kDefaultFile;
+    const std::string before = "ComPort=\"Com1\" Baud=\"9600\" Setting=\"e,7,1\" UnitId=\"11\"";
+    expected.replace(expected.find(before), before.size(),
+                     "ComPort=\"Com4\" Baud=\"38400\" Setting=\"o,8,1\" UnitId=\"42\"");
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_FALSE(fs::exists(path + ConfigFile::kTempSuffix));
+}
+
+TEST_F(ConfigFileTest, DefaultFileReadsAsTheDefaultsAndSavesBackByteForByte) {
+    ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
+    EXPECT_TRUE(settings == CommSettings{});
+    EXPECT_EQ(company.titleText, "QU 3.2 nimbus");
+    EXPECT_EQ(company.iconFile, "QU3002B.ICO");
+    EXPECT_EQ(company.logo, "zorvane_f");
+
+    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    EXPECT_EQ(readFile(path), kDefaultFile);
+}
+
+TEST_F(ConfigFileTest, SerialAttributeValuesAndTheirFallbacks) {
+    struct Case {
+        const char* attributes;
+        int port;
+        int baud;
+        int format;
+        const char* unit;
+    };
+    // Start values 9 / 6 / 7 / "42": a field keeps them when its attribute is absent.
+    const Case cases[] = {
+        {"ComPort=\"com3\"", 3, 6, 7, "42"},
+        {"ComPort=\"COM3\"", 3, 6, 7, "42"},
+        {"ComPort=\"Com15\"", 15, 6, 7, "42"},
+        {"ComPort=\"COM015\"", 15, 6, 7, "42"},
+        {"ComPort=\"COM16\"", 1, 6, 7, "42"},
+        {"ComPort=\"COM0\"", 1, 6, 7, "42"},
+        {"ComPort=\"COM\"", 1, 6, 7, "42"},
+        {"ComPort=\"Port2\"", 1, 6, 7, "42"},
+        {"ComPort=\"COM1234\"", 1, 6, 7, "42"},
+        {"ComPort=\"COMx\"", 1, 6, 7, "42"},
+        {"ComPort=\"xCOM5\"", 1, 6, 7, "42"},  // the number starts at the fourth character
+        {"Baud=\"19200\"", 9, 5, 7, "42"},
+        {"Baud=\"38400\"", 9, 6, 7, "42"},
+        {"Baud=\"9600\"", 9, 0, 7, "42"},
+        {"Baud=\"4800\"", 9, 0, 7, "42"},
+        {"Baud=\"\"", 9, 0, 7, "42"},
+        {"Setting=\"n,8,2\"", 9, 6, 9, "42"},
+        {"Setting=\"o,7,1\"", 9, 6, 2, "42"},
+        {"Setting=\"e,8,2\"", 9, 6, 0, "42"},
+        {"Setting=\"E,7,1\"", 9, 6, 0, "42"},
+        {"UnitId=\"07\"", 9, 6, 7, "07"},
+        {"UnitId=\"5\"", 9, 6, 7, "11"},
+        {"UnitId=\"ab\"", 9, 6, 7, "11"},
+        {"UnitId=\"123\"", 9, 6, 7, "11"},
+        {"Unknown=\"3\"", 9, 6, 7, "42"},
+        {"", 9, 6, 7, "42"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        settings = sentinelSettings();
+        ConfigFile fresh;
+        writeFile(path, document(std::string("<Serial ") + c.attributes + "/>"));
+        ASSERT_EQ(fresh.OpenConfigFile(path, settings, company, portMap),
+                  ConfigOpenResult::Applied);
+        EXPECT_EQ(settings.ComPortNumber, c.port);
+        EXPECT_EQ(settings.BaudRateCode, c.baud);
+        EXPECT_EQ(settings.SerialFormatCode, c.format);
+        EXPECT_EQ(settings.UnitAddress, c.unit);
+    }
+}
+
+TEST_F(ConfigFileTest, GroupElementsApplyInOrderWhateverTheGroupIsCalled) {
+    const std::string bytes = kLatin1Declaration +
+                              "<Qu32><!-- site B --><Group>"
+                              "<Serial ComPort=\"COM2\" Baud=\"19200\"/>"
+                              "<Company Firma=\"M\xFCller\" Icon=\"a.ico\"/>"
+                              "<Serial ComPort=\"COM5\" UnitId=\"03\"/>"
+                              "</Group><Settings><Serial ComPort=\"COM7\"/></Settings></Qu32>";
+    ASSERT_EQ(load(bytes), ConfigOpenResult::Applied);
+    EXPECT_EQ(settings.ComPortNumber, 5);
+    EXPECT_EQ(settings.BaudRateCode, 5);
+    EXPECT_EQ(settings.UnitAddress, "03");
+    // Without a title attribute the message boxes still get one.
+    EXPECT_EQ(company.titleText, "QU 3.2");
+    EXPECT_EQ(company.companyName, "M\xFCller");
+    EXPECT_EQ(company.iconFile, "a.ico");
+    EXPECT_EQ(company.logo, "");
+}
+
+TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) {
+    const std::string original =
+        kLatin1Declaration +
+        "\r\n<!-- kept -->\r\n<Qu32 Site=\"3\">\r\n"
+        "<Settings Product=\"Qu32_nimbus\" Extra=\"x\">\r\n"
+        "<Serial Baud=\"4800\" Note=\"\xE4\" ComPort=\"COM2\" Setting=\"n,8,1\"/>\r\n"
+        "<Plant Line=\"2\"><Hall>North</Hall></Plant>\r\n"
+        "</Settings>\r\n</Qu32>\r\n";
+    ASSERT_EQ(load(original), ConfigOpenResult::Applied);
+    EXPECT_EQ(settings.UnitAddress, "42");  // no UnitId attribute
+
+    settings.BaudRateCode = 3;       // 1200 has no text in the file
+    settings.SerialFormatCode = 12;  // not a format
+    settings.ComPortNumber = -1;     // the port failed to open this run
+    settings.UnitAddress = "05";
+    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    EXPECT_EQ(
+        readFile(path),
+        kLatin1Declaration +
+            "\r\n<!-- kept -->\r\n<Qu32 Site=\"3\">\r\n"
+            "  <Settings Product=\"Qu32_nimbus\" Extra=\"x\">\r\n"
+            "    <Serial Baud=\"9600\" Note=\"\xE4\" ComPort=\"COM2\" Setting=\"e,7,1\" />\r\n"
+            "    <Plant Line=\"2\">\r\n      <Hall>North</Hall>\r\n    </Plant>\r\n"
+            "  </Settings>\r\n</Qu32>\r\n");
+}
+
+TEST_F(ConfigFileTest, TextsOfAUtf8FileAreReadAndSavedAsLatin1) {
+    ASSERT_EQ(load("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                   "<Qu32><Settings><Company QuVersion=\"Z\xC3\xA4hler\" Logo=\"\xE2\x82\xAC\"/>"
+                   "<Serial UnitId=\"12\"/></Settings></Qu32>"),
+              ConfigOpenResult::Applied);
+    EXPECT_EQ(company.titleText, "Z\xE4hler");
+    EXPECT_EQ(company.logo, "?");  // no Latin-1 character for it
+
+    ASSERT_TRUE(config.SaveSerialSettings(path, settings));
+    const std::string saved = readFile(path);
+    EXPECT_EQ(saved.rfind(kLatin1Declaration, 0), 0u);
+    EXPECT_NE(saved.find("QuVersion=\"Z\xE4hler\""), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, UnusableFileIsAppliedAsNothingAndLeftUnchanged) {
+    const std::string cases[] = {
+        kLatin1Declaration + "\r\n<Qu32><Settings><Serial ComPort=\"COM4\"/></Setings></Qu32>",
+        "",
+        "<Qu32><Settings><Serial ComPort=\"COM4\" Baud=19200/></Settings></Qu32>",
+    };
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(bytes);
+        settings = sentinelSettings();
+        ConfigFile fresh;
+        writeFile(path, bytes);
+        EXPECT_EQ(fresh.OpenConfigFile(path, settings, company, portMap),
+                  ConfigOpenResult::Unreadable);
+        EXPECT_TRUE(settings == sentinelSettings());
+        EXPECT_EQ(fresh.lastError().rfind("Error code = ", 0), 0u) << fresh.lastError();
+
+        EXPECT_FALSE(fresh.SaveSerialSettings(path, CommSettings{}));
+        EXPECT_EQ(readFile(path), bytes);
+    }
+}
+
+TEST_F(ConfigFileTest, MissingFolderWritesNothingAndSavesNothing) {
+    writeFile(folder + "/plain", "x");
+    const std::string paths[] = {folder + "/gone/" + ConfigFile::kFileName,
+                                 folder + "/plain/" + ConfigFile::kFileName};
+    for (const std::string& missing : paths) {
+        SCOPED_TRACE(missing);
+        ConfigFile fresh;
+        EXPECT_EQ(fresh.OpenConfigFile(missing, settings, company, portMap),
+                  ConfigOpenResult::DefaultNotWritten);
+        EXPECT_FALSE(fresh.lastError().empty());
+        EXPECT_FALSE(fresh.SaveSerialSettings(missing, settings));
+        EXPECT_FALSE(fs::exists(missing));
+    }
+    EXPECT_TRUE(settings == sentinelSettings());
+}
+
+TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
+    ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
+    settings.ComPortNumber = 6;
+
+    // Even root cannot open a folder as the temporary file.
+    fs::create_directory(path + ConfigFile::kTempSuffix);
+    EXPECT_FALSE(config.SaveSerialSettings(path, settings));
+    EXPECT_FALSE(config.lastError().empty());
+    EXPECT_EQ(readFile(path), kDefaultFile);
+    EXPECT_TRUE(fs::is_directory(path + ConfigFile::kTempSuffix));
+    fs::remove(path + ConfigFile::kTempSuffix);
+
+    // A write-protected file stays as the operator left it.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(config.SaveSerialSettings(path, settings));
+    EXPECT_EQ(readFile(path), kDefaultFile);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    EXPECT_NE(readFile(path).find("ComPort=\"Com6\""), std::string::npos);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(ConfigFileTest, PortMapIsReadAndKeptOnceOnSave) {
+    const std::string portMapElement =
+        "<PortMap>"
+        "<Port Com=\"5\" Device=\"/dev/serial/by-id/usb-FTDI_A1-if00\"/>"
+        "<Port Com=\"COM2\" Device=\"/dev/pts/7\"/>"
+        "<Port Com=\"16\" Device=\"/dev/ttyX\"/>"
+        "<Port Com=\"3\"/>"
+        "<Port Com=\"x4\" Device=\"/dev/ttyY\"/>"
+        "</PortMap>";
+    ASSERT_EQ(load(document("<Serial ComPort=\"COM5\"/>" + portMapElement)),
+              ConfigOpenResult::Applied);
+    EXPECT_EQ(portMap.device(5), "/dev/serial/by-id/usb-FTDI_A1-if00");
+    EXPECT_EQ(portMap.device(2), "/dev/pts/7");
+    EXPECT_EQ(portMap.device(3), PortMap().device(3));
+    EXPECT_EQ(portMap.device(4), PortMap().device(4));
+
+    // Command-line overrides live in the map only; the file keeps what it said.
+    portMap.set(1, "/dev/pts/9");
+    ASSERT_TRUE(config.SaveSerialSettings(path, settings));
+    const std::string saved = readFile(path);
+    EXPECT_EQ(saved.find("/dev/pts/9"), std::string::npos);
+    const std::size_t first = saved.find("<PortMap>");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(saved.find("<PortMap>", first + 1), std::string::npos);
+
+    PortMap reread;
+    ConfigFile again;
+    EXPECT_EQ(again.OpenConfigFile(path, settings, company, reread), ConfigOpenResult::Applied);
+    EXPECT_EQ(reread.device(5), "/dev/serial/by-id/usb-FTDI_A1-if00");
+    EXPECT_EQ(reread.device(1), PortMap().device(1));
+}
+
+TEST(ProgramFolderTest, RelativeFolderIsFixedAtStartAndFilesJoinIt) {
+    const fs::path cwd = fs::current_path();
+    setProgramFolder("cfg");
+    EXPECT_EQ(programFolder(), (cwd / "cfg").string());
+    EXPECT_EQ(programFile(ConfigFile::kFileName), (cwd / "cfg" / "Qu32_Config.xml").string());
+
+    setProgramFolder("/opt/qu32/");
+    EXPECT_EQ(programFile("QU3002B.ICO"), "/opt/qu32/QU3002B.ICO");
+
+    setProgramFolder("");
+    EXPECT_EQ(programFile("QU11FILE.STO"), "QU11FILE.STO");
+}
+
+}  // namespace
+}  // namespace qu32
