@@ -1,6 +1,7 @@
 #include "sim/SimUnit.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qu32::sim {
 
@@ -11,8 +12,6 @@ namespace {
 constexpr std::size_t kReceiveSliceBytes = 64;
 // Digits a ranged register value may have (fits a long long with room).
 constexpr std::size_t kMaxNumberDigits = 18;
-// Bytes of the combined status read: six 14-bit words in two 7-bit bytes each.
-constexpr std::size_t kMultiReadBytes = 12;
 // Read request: EOT, address (2), code (2), ENQ.
 constexpr std::size_t kReadRequestBytes = 6;
 // Offset of the first value byte in a write frame: EOT, address (2), STX, code (2).
@@ -81,11 +80,12 @@ Bytes blockAnswer(const std::string& code, const Bytes& data) {
     return out;
 }
 
-// A whole number as the unit's display would take it: optional sign, then digits only.
+// A whole number as the unit's display would take it: optional sign, then digits only. "#" is a
+// sign mark of its own that counts as positive.
 bool parseWholeNumber(const std::string& text, long long& out) {
     std::size_t i = 0;
     bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    if (!text.empty() && (text[0] == '+' || text[0] == '-' || text[0] == '#')) {
         negative = text[0] == '-';
         i = 1;
     }
@@ -103,11 +103,55 @@ bool parseWholeNumber(const std::string& text, long long& out) {
     return true;
 }
 
+// A status word as the unit reports it: "H" and four upper-case hexadecimal digits.
+std::string hexWord(std::uint16_t word) {
+    constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string text = "H";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        text.push_back(kHexDigits[(word >> shift) & 0xF]);
+    }
+    return text;
+}
+
+std::string signedText(int value, std::size_t digits) {
+    std::string magnitude = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+    if (magnitude.size() < digits) {
+        magnitude.insert(0, digits - magnitude.size(), '0');
+    }
+    return (value < 0 ? "-" : "+") + magnitude;
+}
+
 std::string codeOf(const Bytes& frame, std::size_t offset) {
     return std::string{static_cast<char>(frame[offset]), static_cast<char>(frame[offset + 1])};
 }
 
 }  // namespace
+
+std::array<std::uint8_t, kMultiReadBytes> encodeMultiRead(
+    const std::array<std::uint16_t, kMultiReadWords>& words) {
+    constexpr std::uint16_t kBit15 = 0x8000;
+    constexpr std::uint16_t kBit7 = 0x0080;
+    constexpr std::uint8_t kSevenBits = 0x7F;
+    // Word k's eighth bits sit at bit 2 + k of the sixth word's two bytes.
+    constexpr int kFirstCarryBit = 2;
+    constexpr std::size_t kCarryHigh = 2 * kMultiReadWords;
+    constexpr std::size_t kCarryLow = kCarryHigh + 1;
+
+    std::array<std::uint8_t, kMultiReadBytes> out{};
+    for (std::size_t k = 0; k < kMultiReadWords; ++k) {
+        const std::uint16_t w = words[k];
+        out[2 * k] = static_cast<std::uint8_t>((w >> 8) & kSevenBits);
+        out[2 * k + 1] = static_cast<std::uint8_t>(w & kSevenBits);
+        const auto carry = static_cast<std::uint8_t>(1u << (kFirstCarryBit + k));
+        if ((w & kBit15) != 0) {
+            out[kCarryHigh] |= carry;
+        }
+        if ((w & kBit7) != 0) {
+            out[kCarryLow] |= carry;
+        }
+    }
+    return out;
+}
 
 SimUnit::SimUnit(UnitModel model)
     : model_(std::move(model)), address_(model_.defaultAddress), normalLine_(model_.normalLine) {
@@ -219,6 +263,7 @@ std::vector<Chunk> SimUnit::handleFrame(const Bytes& frame, double nowMs) {
         return {};
     }
     ++requestsSeen_;
+    nowMs_ = nowMs;
     const bool write = frame[3] == kStx;
     const std::string code = codeOf(frame, write ? 4 : 3);
     const std::optional<Fault> fault = takeFault(code);
@@ -254,6 +299,9 @@ Bytes SimUnit::executeRead(const std::string& code) {
         // Block data may hold any byte value, so the unit sends blocks only on an 8-bit line.
         return eightBit_ ? blockAnswer(code, block->second) : unknownAnswer(code);
     }
+    if (Bytes status = statusAnswer(code); !status.empty()) {
+        return status;
+    }
     if (const auto reg = registers_.find(code); reg != registers_.end()) {
         return textAnswer(code, reg->second);
     }
@@ -270,6 +318,12 @@ Bytes SimUnit::executeWrite(const Bytes& frame, const std::string& code) {
     if (model_.commands.contains(code)) {
         onCommand(code, value);
         return {kAck};
+    }
+    if (model_.status) {
+        if (const auto in = model_.status->inputCommands.find(code);
+            in != model_.status->inputCommands.end()) {
+            return setInput(in->second, value);
+        }
     }
     // Only registers of the model can be written; version texts and blocks are read-only.
     const auto spec = model_.registers.find(code);
@@ -358,6 +412,8 @@ std::optional<Fault> SimUnit::takeFault(const std::string& code) {
 
 void SimUnit::loadRegisters() {
     registers_.clear();
+    status_ = model_.initialStatus;
+    heldActualValue_.reset();
     for (const auto& [code, spec] : model_.registers) {
         registers_[code] = spec.initialValue;
     }
@@ -373,9 +429,71 @@ void SimUnit::loadRegisters() {
 }
 
 Bytes SimUnit::multiReadData() const {
-    // Inputs, outputs and the actual value come with the status models; until then they all read
-    // as zero, which the six 14-bit words encode as zero bytes.
-    return Bytes(kMultiReadBytes, 0);
+    const auto data =
+        encodeMultiRead({status_.serialInputs, status_.externalInputs, status_.busInputs,
+                         static_cast<std::uint16_t>(actualValueAt(nowMs_)), status_.outputs});
+    return Bytes(data.begin(), data.end());
+}
+
+std::int16_t SimUnit::actualValueAt(double nowMs) const {
+    if (heldActualValue_) {
+        return *heldActualValue_;
+    }
+    // A triangle: up from 0 to the top in the first quarter period, down to the bottom by the
+    // third, back to 0 by the end.
+    constexpr long long kQuarterMs = kActualValuePeriodMs / 4;
+    constexpr long long kSwing = kActualValueSwing;
+    long long t = static_cast<long long>(std::floor(nowMs)) % kActualValuePeriodMs;
+    if (t < 0) {
+        t += kActualValuePeriodMs;
+    }
+    long long value = 0;
+    if (t < kQuarterMs) {
+        value = kSwing * t / kQuarterMs;
+    } else if (t < 3 * kQuarterMs) {
+        value = kSwing - kSwing * (t - kQuarterMs) / kQuarterMs;
+    } else {
+        value = -kSwing + kSwing * (t - 3 * kQuarterMs) / kQuarterMs;
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+// The answer to a status register of the model, or nothing when `code` is none of them.
+Bytes SimUnit::statusAnswer(const std::string& code) const {
+    if (!model_.status) {
+        return {};
+    }
+    const StatusLayout& layout = *model_.status;
+    const struct {
+        const std::string& code;
+        std::uint16_t word;
+    } words[] = {
+        {layout.serialInputCode, status_.serialInputs},
+        {layout.externalInputCode, status_.externalInputs},
+        {layout.busInputCode, status_.busInputs},
+        {layout.outputCode, status_.outputs},
+    };
+    for (const auto& w : words) {
+        if (code == w.code) {
+            return textAnswer(code, hexWord(w.word));
+        }
+    }
+    if (code == layout.actualValueCode) {
+        return textAnswer(code, signedText(actualValueAt(nowMs_), kActualValueDigits));
+    }
+    return {};
+}
+
+// An input command sets the input with "1" and releases it with "0"; nothing else is taken.
+Bytes SimUnit::setInput(std::uint16_t mask, const std::string& value) {
+    if (value == "1") {
+        status_.serialInputs = static_cast<std::uint16_t>(status_.serialInputs | mask);
+    } else if (value == "0") {
+        status_.serialInputs = static_cast<std::uint16_t>(status_.serialInputs & ~mask);
+    } else {
+        return {kNak};
+    }
+    return {kAck};
 }
 
 void SimUnit::onRegisterWritten(const std::string& /*code*/, const std::string& /*value*/) {

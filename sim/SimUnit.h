@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -60,6 +61,22 @@ inline constexpr std::size_t kMaxFaults = 64;
 // The length field of a block answer has two bytes.
 inline constexpr std::size_t kMaxBlockBytes = 65535;
 
+// The actual value swings between -kActualValueSwing and +kActualValueSwing and back once in
+// kActualValuePeriodMs, so a monitor shows movement.
+inline constexpr int kActualValueSwing = 1000;
+inline constexpr long long kActualValuePeriodMs = 20000;
+// Digits of the actual value's text after its sign.
+inline constexpr std::size_t kActualValueDigits = 5;
+// The combined status read: six 14-bit words in two 7-bit bytes each.
+inline constexpr std::size_t kMultiReadBytes = 12;
+inline constexpr std::size_t kMultiReadWords = 5;  // words carried, besides the eighth bits
+
+// The combined status read's data for the words serial inputs, external inputs, third input
+// word, actual value and outputs, in that order. Every byte stays below 128; the eighth bits of
+// the words (bits 15 and 7) travel in the sixth word.
+std::array<std::uint8_t, kMultiReadBytes> encodeMultiRead(
+    const std::array<std::uint16_t, kMultiReadWords>& words);
+
 // The protocol engine of a unit. It is fed the bytes that reach it over the line and answers
 // with timed chunks; hosts (the in-process simulated port, the pty host) move the bytes.
 class SimUnit {
@@ -99,6 +116,14 @@ class SimUnit {
     std::optional<std::string> registerValue(const std::string& code) const;
     void setRegisterValue(const std::string& code, const std::string& value);
 
+    // Status words as the unit holds them now. Writing an input command changes the serial
+    // inputs; everything else changes only here.
+    UnitStatus status() const { return status_; }
+    void setStatus(const UnitStatus& status) { status_ = status; }
+    // Holds the actual value still at `value`; nothing lets it swing again.
+    void setStatusActualValue(std::optional<std::int16_t> value) { heldActualValue_ = value; }
+    std::int16_t actualValueAt(double nowMs) const;
+
     // Counts for tests and benchmarks.
     int requestsSeen() const { return requestsSeen_; }
     int answersSent() const { return answersSent_; }
@@ -113,6 +138,8 @@ class SimUnit {
     std::optional<Fault> takeFault(const std::string& code);
     void loadRegisters();
     Bytes multiReadData() const;
+    Bytes statusAnswer(const std::string& code) const;
+    Bytes setInput(std::uint16_t mask, const std::string& value);
     // Hooks for the unit's working copy and EEPROM: a written register and an acknowledged command.
     void onRegisterWritten(const std::string& code, const std::string& value);
     void onCommand(const std::string& code, const std::string& value);
@@ -125,6 +152,9 @@ class SimUnit {
     bool plugged_ = true;
     bool wireTime_ = true;
     std::map<std::string, std::string> registers_;
+    UnitStatus status_;
+    std::optional<std::int16_t> heldActualValue_;
+    double nowMs_ = 0;  // when the request being answered arrived
     std::deque<Fault> faults_;
     Bytes pending_;
     int requestsSeen_ = 0;

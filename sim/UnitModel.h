@@ -26,6 +26,29 @@ struct RegisterSpec {
     bool operator==(const RegisterSpec&) const = default;
 };
 
+// The unit's status words as its status registers report them.
+struct UnitStatus {
+    std::uint16_t serialInputs = 0;    // inputs set from the PC
+    std::uint16_t externalInputs = 0;  // terminal inputs
+    std::uint16_t busInputs = 0;       // the third input word
+    std::uint16_t outputs = 0;
+    bool operator==(const UnitStatus&) const = default;
+};
+
+// Where a unit reports its status and how the PC sets its inputs. Status words are answered as
+// "H" and four hexadecimal digits, the actual value as a signed decimal text.
+struct StatusLayout {
+    std::string serialInputCode;
+    std::string externalInputCode;
+    std::string busInputCode;
+    std::string outputCode;
+    std::string actualValueCode;
+    // Registers written with "1" or "0" to set or release an input, with the input's bit in the
+    // serial-input word.
+    std::map<std::string, std::uint16_t> inputCommands;
+    bool operator==(const StatusLayout&) const = default;
+};
+
 // What distinguishes one kind of unit from another on the line. Pure data: the engine reads it,
 // a new kind of unit is a new row in the model table.
 struct UnitModel {
@@ -47,6 +70,9 @@ struct UnitModel {
     bool formatCommands = true;
     // Further codes the unit acknowledges, whether asked for (read request) or written to.
     std::set<std::string> commands;
+    // Status registers and input commands; none: the unit has neither.
+    std::optional<StatusLayout> status;
+    UnitStatus initialStatus{};
 };
 
 // Codes with a fixed meaning on every unit.

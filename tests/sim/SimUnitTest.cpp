@@ -127,6 +127,25 @@ TEST(SimUnit, TakesValuesAtTheEdgesOfTheRangeAndAnyTextWithoutOne) {
     }
 }
 
+TEST(SimUnit, DescribedRegistersTakeWritesWithinTheirListedRange) {
+    SimUnit unit(*findModel("tq593"));
+    const struct {
+        const char* code;
+        const char* value;
+        std::uint8_t answer;
+    } cases[] = {
+        {"20", "#000500", kAck}, {"20", "+999999", kAck}, {"20", "#1000000", kNak},
+        {"20", "-000001", kNak}, {"05", "-09999", kAck},  {"05", "-10000", kNak},
+        {"42", "99", kAck},      {"42", "100", kNak},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, c.value), kNormal, 0)),
+                  Bytes{c.answer})
+            << c.code << " " << c.value;
+    }
+    EXPECT_EQ(unit.registerValue("20"), "+999999");
+}
+
 TEST(SimUnit, SevenBitLineDropsTheEighthBitBothWays) {
     SimUnit unit = genericUnit();
     unit.setRegisterValue("05", "L\xE4nge");

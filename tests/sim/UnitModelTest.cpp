@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <set>
 
 namespace qu32::sim {
 namespace {
@@ -30,6 +32,30 @@ TEST(UnitModel, EveryListedModelCanBeFoundAndIsSound) {
     }
     EXPECT_FALSE(findModel("no such unit"));
     EXPECT_FALSE(findModel(""));
+}
+
+TEST(UnitModel, ParameterRegistersStayClearOfTheUnitsOwnCodes) {
+    for (const std::string& name : modelNames()) {
+        const UnitModel m = *findModel(name);
+        std::set<std::string> own = {kSoftwareVersionCode,    kStandardVersionCode,
+                                     kCoprocessorVersionCode, kMultiReadCode,
+                                     kEightBitCommand,        kNormalFormatCommand};
+        own.insert(m.commands.begin(), m.commands.end());
+        for (const auto& [code, data] : m.blocks) {
+            own.insert(code);
+        }
+        if (m.status) {
+            own.insert({m.status->serialInputCode, m.status->externalInputCode,
+                        m.status->busInputCode, m.status->outputCode, m.status->actualValueCode});
+            for (const auto& [code, mask] : m.status->inputCommands) {
+                own.insert(code);
+                EXPECT_EQ(std::popcount(mask), 1) << name << " " << code;
+            }
+        }
+        for (const auto& [code, spec] : m.registers) {
+            EXPECT_FALSE(own.contains(code)) << name << " " << code;
+        }
+    }
 }
 
 TEST(UnitModel, GenericUnitLooksLikeACounter) {
