@@ -9,6 +9,10 @@ namespace qu32 {
 using Color = unsigned int;
 inline constexpr Color kWhite = 0xFFFFFF;
 inline constexpr Color kBlack = 0x000000;
+inline constexpr Color kBlue = 0xFF0000;
+inline constexpr Color kRed = 0x0000FF;
+inline constexpr Color kGreen = 0x00FF00;
+inline constexpr Color kYellow = 0x00FFFF;
 
 struct Geometry {
     int left = 0, top = 0, width = 0, height = 0;
@@ -39,7 +43,9 @@ class Control {
         FontSize,
         Enabled,
         Visible,
-        Geometry
+        Geometry,
+        Value,
+        Maximum
     };
 
     explicit Control(Kind kind = Kind::Label, std::string name = {})
@@ -66,6 +72,16 @@ class Control {
     void setVisible(bool v) { set(visible_, v, Property::Visible); }
     const Geometry& geometry() const { return geometry_; }
     void setGeometry(const Geometry& v) { set(geometry_, v, Property::Geometry); }
+    // Scroll bars: the position and its maximum (the minimum is 0).
+    int value() const { return value_; }
+    void setValue(int v) { set(value_, v, Property::Value); }
+    int maximum() const { return maximum_; }
+    void setMaximum(int v) { set(maximum_, v, Property::Maximum); }
+    // For controls in arrays, which are built first and named afterwards.
+    void setIdentity(Kind kind, std::string name) {
+        kind_ = kind;
+        name_ = std::move(name);
+    }
 
     // The one observer (the Qt mirror, or a test recorder); called after a property changed.
     void setObserver(std::function<void(Control&, Property)> observer) {
@@ -92,6 +108,8 @@ class Control {
     bool enabled_ = true;
     bool visible_ = true;
     Geometry geometry_;
+    int value_ = 0;
+    int maximum_ = 0;
     std::function<void(Control&, Property)> observer_;
 };
 

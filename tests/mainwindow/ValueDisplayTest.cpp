@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "mainwindow/ValueDisplay.h"
+
+namespace qu32::test {
+namespace {
+
+// Segments 0..13, a bar for the centre, segments 14..27: W white, G green, Y yellow, R red.
+std::string drawn(const BarPicture& p) {
+    std::string s;
+    for (std::size_t i = 0; i < p.segments.size(); ++i) {
+        if (i == kHalfBarSegments)
+            s += '|';
+        const Color c = p.segments[i];
+        s += c == kWhite ? 'W' : c == kGreen ? 'G' : c == kYellow ? 'Y' : c == kRed ? 'R' : '?';
+    }
+    return s;
+}
+
+struct Case {
+    std::int32_t value;
+    const char* text;
+    const char* bar;
+};
+
+TEST(ValueDisplay, PlainReadingGrowsFromTheCentreGreenYellowRed) {
+    const Case cases[] = {
+        {4, "+4", "WWWWWWWWWWWWWW|GGWWWWWWWWWWWW"},
+        {3, "+3", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {8, "+8", "WWWWWWWWWWWWWW|GGYWWWWWWWWWWW"},
+        {52, "+52", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
+        {100000, "+100000", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
+        {-3, "-3", "WWWWWWWWWWWWWG|WWWWWWWWWWWWWW"},
+        {-32, "-32", "WWWWWRYYYYYYGG|WWWWWWWWWWWWWW"},
+        {0, "0", "WWWWWWWWWWWWWG|GWWWWWWWWWWWWW"},
+        {INT32_MIN, "-2147483648", "RRRRRRYYYYYYGG|WWWWWWWWWWWWWW"},
+    };
+    for (const auto& c : cases) {
+        const BarPicture p = plainPicture(c.value);
+        EXPECT_EQ(p.text, c.text) << c.value;
+        EXPECT_EQ(drawn(p), c.bar) << c.value;
+    }
+}
+
+TEST(ValueDisplay, PercentReadingIsGreenAndStopsAtHundredPercent) {
+    const Case cases[] = {
+        {10000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
+        {25000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
+        {713, "+7%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {50, "+0%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {-714, "-7%", "WWWWWWWWWWWWGG|WWWWWWWWWWWWWW"},
+        {INT32_MIN, "-100%", "GGGGGGGGGGGGGG|WWWWWWWWWWWWWW"},
+        {0, "0%", "WWWWWWWWWWWWWW|WWWWWWWWWWWWWW"},
+    };
+    for (const auto& c : cases) {
+        const BarPicture p = percentPicture(c.value);
+        EXPECT_EQ(p.text, c.text) << c.value;
+        EXPECT_EQ(drawn(p), c.bar) << c.value;
+    }
+}
+
+TEST(ValueDisplay, WritesOnlySegmentsWhoseColourChanges) {
+    Form1 form;
+    int colourWrites = 0;
+    for (auto& segment : form.Panel3D4) {
+        segment.setObserver([&](Control&, Control::Property p) {
+            colourWrites += p == Control::Property::BackColor;
+        });
+    }
+    ValueDisplay display(form);
+    const struct {
+        bool percent;
+        std::int32_t value;
+        int writes;
+        const char* text;
+    } steps[] = {
+        {false, 52, 14, "+52"}, {false, 52, 0, "+52"},  {false, 55, 0, "+55"},
+        {false, 8, 11, "+8"},   {true, 0, 3, "0%"},     {true, 0, 0, "0%"},
+        {false, -4, 2, "-4"},   {true, -714, 0, "-7%"},  // same two green segments
+    };
+    for (const auto& s : steps) {
+        colourWrites = 0;
+        s.percent ? display.showPercent(s.value) : display.showPlain(s.value);
+        EXPECT_EQ(colourWrites, s.writes) << s.text;
+        EXPECT_EQ(form.Panel3D5.caption(), s.text);
+    }
+}
+
+TEST(ValueDisplay, UnitTypeChoosesTheReading) {
+    Form1 form;
+    ValueDisplay display(form);
+    display.showActualValue("TQ593", 10000);
+    EXPECT_EQ(form.Panel3D5.caption(), "+100%");
+    display.showActualValue("TS858", 10000);  // an output-value unit that reads in counts
+    EXPECT_EQ(form.Panel3D5.caption(), "+10000");
+    EXPECT_FALSE(ValueDisplay::usesPercentage("tq593"));
+}
+
+}  // namespace
+}  // namespace qu32::test
