@@ -1,0 +1,295 @@
+#include "mainwindow/ParameterList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualEventLoop.h"
+#include "unit/ValueEncoding.h"
+
+namespace qu32 {
+namespace {
+
+const ParamFormat kSigned6 = formatFromBytes(0x86, 0);      // +000000
+const ParamFormat kSigned6Dec2 = formatFromBytes(0x86, 2);  // +0000.00
+const ParamFormat kUnsigned4 = formatFromBytes(0x04, 0);    // 0000
+const ParamFormat kHash6 = formatFromBytes(0xA6, 0);        // #000000
+const ParamFormat kBaudDigit = formatFromBytes(0x01, 0);    // 0
+
+ParamFormat ranged(ParamFormat f, std::int32_t lo, std::int32_t hi) {
+    f.minValue = lo;
+    f.maxValue = hi;
+    return f;
+}
+
+struct Change {
+    std::string code, wire;
+    int index;
+};
+
+class ParameterListTest : public ::testing::Test {
+  protected:
+    ParameterListTest() {
+        list.canEdit = [this] { return loaded; };
+        list.schedulerBusy = [this] { return busy; };
+        list.changeRequested = [this](const std::string& c, const std::string& w, int i) {
+            changes.push_back({c, w, i});
+        };
+        list.requestFocus = [this] { list.onFocusGained(); };
+        list.parFileChanged = &parFileChanged;
+    }
+
+    Parameter& param(int i) { return unit->params[static_cast<std::size_t>(i)]; }
+    void define(int i, std::string code, ParamFormat f, const std::string& raw = "") {
+        param(i) = {"P" + std::to_string(i), std::move(code), f, 0, 0, FormatValue(raw, f), {}};
+    }
+    // n signed parameters with unique codes that are neither "01", "91" nor "xx".
+    void fill(int n) {
+        unit->ParamCount = n;
+        for (int i = 0; i < n; ++i)
+            define(i, {char('A' + i / 26 % 26), char('a' + i % 26)},
+                   ranged(kSigned6, -999999, 999999));
+    }
+    void load(int firstReal = 0) {
+        loaded = true;
+        list.fitScrollBar();
+        list.selectAfterLoad(firstReal);
+    }
+    bool key(Key k, bool ctrl = false, bool shift = false) {
+        return list.onKeyDown({k, shift, ctrl, 0});
+    }
+    void type(const std::string& text) {
+        for (char c : text)
+            list.onKeyPress(c);
+    }
+    void expectAt(int top, int row) {
+        EXPECT_EQ(list.top(), top);
+        EXPECT_EQ(list.selectedRow(), row);
+        EXPECT_EQ(form.VScroll1.value(), top + row);
+        EXPECT_EQ(form.Label1[0].caption(), "P" + std::to_string(top));
+        for (int r = 0; r < kListRows; ++r)
+            EXPECT_EQ(form.Label1[static_cast<std::size_t>(r)].backColor(),
+                      r == row ? kBlue : kWhite)
+                << r;
+    }
+
+    Form1 form;
+    std::unique_ptr<UnitDescription> unit = std::make_unique<UnitDescription>();
+    test::VirtualEventLoop loop;
+    test::ScriptedDialogs dialogs;
+    ParameterList list{form, *unit, loop, dialogs};
+    bool loaded = false, busy = false, parFileChanged = false;
+    std::vector<Change> changes;
+};
+
+TEST_F(ParameterListTest, NavigationKeysOnShortAndLongLists) {
+    struct Case {
+        int n, top, row;
+        Key key;
+        bool ctrl;
+        int wantTop, wantRow;
+    };
+    const std::vector<Case> cases = {
+        {10, 0, 9, Key::Down, false, 0, 9},        {10, 0, 3, Key::PageDown, false, 0, 9},
+        {10, 0, 9, Key::PageUp, false, 0, 0},      {10, 0, 2, Key::End, true, 0, 9},
+        {100, 60, 5, Key::PageDown, false, 75, 5}, {100, 75, 5, Key::PageDown, false, 75, 24},
+        {100, 0, 3, Key::PageDown, false, 25, 3},  {100, 50, 3, Key::PageDown, false, 75, 3},
+        {100, 60, 5, Key::PageUp, false, 35, 5},   {100, 10, 5, Key::PageUp, false, 0, 5},
+        {100, 0, 5, Key::PageUp, false, 0, 0},     {100, 10, 4, Key::Up, false, 10, 3},
+        {100, 10, 0, Key::Up, false, 9, 0},        {100, 0, 0, Key::Up, false, 0, 0},
+        {100, 10, 24, Key::Down, false, 11, 24},   {100, 75, 24, Key::Down, false, 75, 24},
+        {100, 0, 23, Key::Tab, false, 0, 24},      {100, 0, 24, Key::Tab, false, 1, 24},
+        {100, 40, 7, Key::Home, true, 0, 0},       {100, 0, 0, Key::End, true, 75, 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.n << ": " << c.top << "/" << c.row << " key " << int(c.key));
+        fill(c.n);
+        load();
+        list.showAt(c.top, c.row);
+        EXPECT_TRUE(key(c.key, c.ctrl));
+        expectAt(c.wantTop, c.wantRow);
+        EXPECT_EQ(form.Label11[static_cast<std::size_t>(c.wantRow)].foreColor(), kYellow);
+    }
+    EXPECT_EQ(list.cursorCharacter(), kSigned6.digits);  // Ctrl+End goes to the last digit
+    EXPECT_FALSE(key(Key::Tab, false, true));            // Shift+Tab is left to the window
+    expectAt(75, 24);
+}
+
+TEST_F(ParameterListTest, MovingTheScrollBarFollowsWithTheSelection) {
+    fill(100);
+    load();
+    const std::vector<std::tuple<int, int, int>> moves = {
+        {10, 0, 10}, {60, 36, 24}, {20, 20, 0}, {30, 20, 10}, {500, 75, 24}};
+    for (auto [value, top, row] : moves) {
+        list.onScrollValueChanged(value);
+        expectAt(top, row);
+    }
+    list.onFocusLost();
+    list.onScrollValueChanged(0);  // outside edit mode the bar moves alone
+    EXPECT_EQ(list.selectedIndex(), 99);
+
+    fill(10);
+    load();
+    EXPECT_EQ(form.Label1[10].caption(), "");
+    EXPECT_EQ(form.Label11[10].caption(), "");
+    list.onRowClicked(12);  // below the end: nothing to select
+    expectAt(0, 0);
+}
+
+TEST_F(ParameterListTest, TypingFollowsSignKindRangeAndTheHashRule) {
+    struct Case {
+        ParamFormat format;
+        std::string start;
+        int rights;
+        std::string typed, want;
+        int wantCursor;
+    };
+    const std::vector<Case> cases = {
+        {ranged(kSigned6, -999999, 999999), "+000000", 0, "-12", "-120000", 3},
+        {ranged(kSigned6, -999999, 999999), "+000000", 0, "5#x", "+000000", 0},
+        {ranged(kSigned6, -999999, 999999), "+000042", 5, "789", "+000079", 6},  // stays last
+        {ranged(kSigned6, -999999, 999999), "+000000", 2, "+x", "+000000", 2},
+        {ranged(kUnsigned4, 0, 9999), "0000", 0, "+7", "7000", 1},
+        {ranged(kHash6, -999999, 999999), "+000012", 0, "-3", "-300012", 2},
+        {ranged(kSigned6, -500, 500), "+000000", 4, "9", "+000500", 5},  // above the maximum
+        {ranged(kSigned6Dec2, -999999, 999999), "+0000.00", 4, "31", "+0003.10", 7},
+        {ranged(kHash6, 0, 999999), "+000123", 0, "#", "#000123", 1},  // within "01"
+        {ranged(kHash6, 0, 999999), "+000750", 0, "#", "#000500", 1},  // above "01"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start + " <- " + c.typed);
+        list.reset();
+        fill(3);
+        define(0, "01", ranged(kSigned6, 0, 500));
+        define(1, "Qa", c.format, c.start);
+        load(1);
+        parFileChanged = false;
+        for (int i = 0; i < c.rights; ++i)
+            key(Key::Right);
+        type(c.typed);
+        EXPECT_EQ(param(1).ParamValue, c.want);
+        EXPECT_EQ(form.Label11[1].caption(), c.want);
+        EXPECT_EQ(list.cursorCharacter(), c.wantCursor);
+        EXPECT_TRUE(parFileChanged);
+        EXPECT_TRUE(changes.empty());
+    }
+}
+
+TEST_F(ParameterListTest, CursorStepsOverTheDecimalPointAndSitsUnderItsCharacter) {
+    fill(3);
+    define(2, "Qa", kSigned6Dec2, "+0012.34");
+    load(2);
+    list.setCharacterWidth(10);
+    form.Label11[2].setGeometry({100, 50, 80, 20});
+    const std::vector<std::pair<Key, int>> steps = {
+        {Key::Right, 1}, {Key::Right, 2}, {Key::Right, 3}, {Key::Right, 4},     {Key::Right, 6},
+        {Key::Left, 4},  {Key::End, 7},   {Key::Right, 7}, {Key::Backspace, 6}, {Key::Home, 0}};
+    for (auto [k, want] : steps) {
+        key(k);
+        EXPECT_EQ(list.cursorCharacter(), want);
+        EXPECT_EQ(form.Line4.geometry(), (Geometry{100 + want * 10, 70, 10, 0}));
+    }
+    type("a");  // not a value key
+    EXPECT_FALSE(parFileChanged);
+}
+
+TEST_F(ParameterListTest, BaudRateParameterFlashesRedOnOtherKeys) {
+    fill(3);
+    define(1, kBaudRateCode, ranged(kBaudDigit, 0, 6), "0");
+    load(1);
+    ASSERT_EQ(form.Label11[1].foreColor(), kYellow);
+
+    type("7");
+    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
+    EXPECT_EQ(param(1).ParamValue, "0");
+    EXPECT_FALSE(parFileChanged);
+    loop.runFor(300);
+    type("9");  // a second refusal shows red for the full time again
+    loop.runFor(499);
+    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
+    loop.runFor(1);
+    EXPECT_EQ(form.Label11[1].foreColor(), kYellow);
+
+    type("5");
+    EXPECT_EQ(param(1).ParamValue, "5");
+    EXPECT_TRUE(parFileChanged);
+
+    // Moving away while red: the row takes its new colour when the time is up.
+    type("x");
+    key(Key::Down);
+    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
+    loop.runFor(500);
+    EXPECT_EQ(form.Label11[1].foreColor(), kBlack);
+    EXPECT_EQ(form.Label11[2].foreColor(), kYellow);
+}
+
+TEST_F(ParameterListTest, EnterHandsOverTheWireValueUnlessHeadingOrBusy) {
+    fill(4);
+    define(0, kHeadingCode, {});
+    param(0).ParamValue.clear();
+    define(2, "Qa", kSigned6Dec2, "-0012.34");
+    load(2);
+
+    key(Key::Enter);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].code, "Qa");
+    EXPECT_EQ(changes[0].wire, "-001234");
+    EXPECT_EQ(changes[0].index, 2);
+    EXPECT_EQ(dialogs.pointer, MousePointer::Hourglass);
+
+    busy = true;
+    key(Key::Enter);
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_EQ(dialogs.pointer, MousePointer::Default);
+
+    busy = false;
+    list.onRowClicked(0);
+    expectAt(0, 0);
+    EXPECT_FALSE(form.Line4.visible());  // no cursor on a heading
+    type("5");
+    key(Key::Enter);
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_FALSE(parFileChanged);
+}
+
+TEST_F(ParameterListTest, FirstRealParameterOffTheFirstPageSelectsRowZero) {
+    fill(40);
+    for (int i = 0; i < 30; ++i)
+        define(i, kHeadingCode, {});
+    load(30);
+    expectAt(0, 0);
+    EXPECT_FALSE(form.Line4.visible());
+
+    fill(40);
+    load(3);
+    expectAt(0, 3);
+    EXPECT_TRUE(form.Line4.visible());
+}
+
+TEST_F(ParameterListTest, NothingHappensBeforeLoadOrOutsideEditMode) {
+    fill(30);
+    list.onRowClicked(3);
+    list.onFocusGained();
+    EXPECT_FALSE(list.editMode());
+    EXPECT_EQ(form.Label1[3].backColor(), kWhite);
+
+    load(2);
+    list.onFocusLost();
+    EXPECT_FALSE(form.Line4.visible());
+    for (Key k : {Key::Down, Key::PageDown, Key::End, Key::Enter, Key::Tab})
+        EXPECT_FALSE(key(k, true));
+    type("5-");
+    EXPECT_EQ(list.selectedRow(), 2);
+    EXPECT_EQ(param(2).ParamValue, "+000000");
+    EXPECT_TRUE(changes.empty());
+    EXPECT_FALSE(parFileChanged);
+}
+
+}  // namespace
+}  // namespace qu32
