@@ -1,0 +1,188 @@
+#include <map>
+
+#include "mainwindow/MainWindowFixture.h"
+
+namespace qu32::test {
+namespace {
+
+using StartUp = MainWindowFixture;
+
+TEST_F(StartUp, FirstStartWritesTheDefaultFileAndProbesTheUnit) {
+    window.Load();
+    EXPECT_FALSE(configText().empty()) << "the default configuration is written";
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(window.form.portPanel.caption(), "COM 1");
+    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
+    EXPECT_FALSE(window.form.mnuDevelop.visible());
+    EXPECT_TRUE(window.form.mnOpen.enabled());
+    EXPECT_FALSE(window.form.mnSaveAs.enabled());
+    EXPECT_FALSE(window.form.Transmit.enabled());
+    EXPECT_TRUE(window.mainInterrupt().enabled());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    ASSERT_TRUE(runUntil([&] { return connected(); }));
+    EXPECT_EQ(window.state(), SERIALINPUTS_IN);
+    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus  -  TQ593 Version TQ59312 /DPV10204");
+    EXPECT_TRUE(window.form.Transmit.enabled());
+    EXPECT_TRUE(window.form.mnSaveAs.enabled());
+    EXPECT_FALSE(window.form.mnuDevelop.visible());
+    const Parameter& first = window.unit.description.params[1];
+    EXPECT_EQ(window.form.Label1[1].caption(), first.ParamText);
+    EXPECT_EQ(window.form.Label11[1].caption(), first.ParamValue);
+    EXPECT_FALSE(first.ParamValue.empty());
+    EXPECT_EQ(window.form.Line4.visible(), true);
+}
+
+TEST_F(StartUp, ConfiguredSettingsAreUsedAndWrittenBackAtExit) {
+    {
+        std::ofstream f(folder + "/Qu32_Config.xml", std::ios::binary);
+        f << "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<Qu32><Settings Product=\"x\">"
+             "<Serial ComPort=\"Com1\" Baud=\"19200\" Setting=\"e,7,1\" UnitId=\"07\"/>"
+             "<Company QuVersion=\"Line 7 QU\"/><Extra keep=\"yes\"/></Settings></Qu32>\r\n";
+    }
+    window.Load();
+    EXPECT_EQ(window.comm.BaudRateCode, 5);
+    EXPECT_EQ(window.form.unitPanel.caption(), "Unit 07");
+    EXPECT_EQ(window.form.window.caption(), "Line 7 QU   (Offline)");
+    window.comm.BaudRateCode = 6;
+    window.requestClose();
+    EXPECT_TRUE(window.isClosed());
+    EXPECT_EQ(closedCount, 1);
+    EXPECT_FALSE(port.isOpen());
+    const std::string text = configText();
+    EXPECT_NE(text.find("Baud=\"38400\""), std::string::npos) << text;
+    EXPECT_NE(text.find("<Extra keep=\"yes\""), std::string::npos) << text;
+}
+
+TEST_F(StartUp, ClosingWhileATickWaitsOnTheLineClosesWhenTheTickEnds) {
+    window.Load();
+    // The first tick starts initialising; ask to close while it waits for an answer.
+    bool closedAtOnce = true;
+    loop.postAt(150, [&] {
+        ASSERT_FALSE(window.mainInterrupt().enabled()) << "a tick should be running";
+        window.requestClose();
+        closedAtOnce = window.isClosed();
+    });
+    ASSERT_TRUE(runUntil([&] { return window.isClosed(); }, 5000));
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(closedCount, 1);
+    const double closedAt = loop.nowMsExact();
+    loop.runFor(2000);
+    EXPECT_EQ(closedCount, 1);
+    EXPECT_FALSE(window.mainInterrupt().enabled());
+    EXPECT_LT(closedAt, 5000);
+    EXPECT_NE(configText().find("Com1"), std::string::npos);
+}
+
+class Connection : public MainWindowFixture {
+  protected:
+    explicit Connection(const std::string& model = "tq593") : MainWindowFixture(model) {}
+    void SetUp() override {
+        window.Load();
+        ASSERT_TRUE(runUntil([&] { return connected(); }));
+        takeRequests();
+    }
+};
+
+TEST_F(Connection, AbsentUnitIsProbedEveryTickWithoutMessages) {
+    unit.unplug();
+    ASSERT_TRUE(runUntil([&] { return window.state() == INIT; }, 2000));
+    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
+    takeRequests();
+    loop.runFor(3000);
+    const auto codes = takeRequests();
+    ASSERT_GE(codes.size(), 10u);
+    for (const auto& c : codes)
+        EXPECT_EQ(c, "00");
+    // 100 ms between ticks plus a 100 ms answer time-out for each probe.
+    EXPECT_LE(codes.size(), 16u);
+    EXPECT_TRUE(dialogs.shown.empty());
+    for (const auto& p : window.form.Panel3D1)
+        EXPECT_EQ(p.backColor(), kWhite);
+
+    unit.replug();
+    ASSERT_TRUE(runUntil([&] { return connected(); }));
+}
+
+TEST_F(Connection, MultiReadUnitPollsTwoRequestsPerPass) {
+    loop.runFor(2000);
+    const auto codes = takeRequests();
+    ASSERT_GE(codes.size(), 8u);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        EXPECT_EQ(codes[i], i % 2 == 0 ? "9g" : "99") << i;
+}
+
+TEST_F(Connection, ReplacedUnitIsInitialisedAgainWithinOnePass) {
+    unit.replaceModel(*sim::findModel("vm628"));
+    // One pass is two ticks; the tick that notices the change initialises the new unit at once.
+    ASSERT_TRUE(runUntil([&] { return window.unit.identity.UnitType == "VM628"; }, 400));
+    ASSERT_TRUE(runUntil([&] { return connected(); }));
+    EXPECT_EQ(window.unit.identity.UnitType, "VM628");
+    EXPECT_NE(window.form.window.caption().find("VM628"), std::string::npos);
+}
+
+TEST_F(Connection, InputPanelsFollowTheUnit) {
+    sim::UnitStatus s = unit.status();
+    s.serialInputs = 0x8000;  // input 0 in groups 1, 2, 9 and 12
+    unit.setStatus(s);
+    loop.runFor(500);
+    EXPECT_EQ(window.form.Panel3D1[0].backColor(), kBlue);
+    EXPECT_EQ(window.form.Panel3D1[1].backColor(), kWhite);
+}
+
+class SingleReadConnection : public Connection {
+  protected:
+    SingleReadConnection() : Connection("nt876") {}
+};
+
+TEST_F(SingleReadConnection, PollsEachStatusRegisterThenValueThenIdentity) {
+    loop.runFor(3000);
+    const auto codes = takeRequests();
+    ASSERT_GE(codes.size(), 12u);
+    const std::vector<std::string> pass = {"86", "87", "8C", "85", ":1", "99"};
+    // Find the start of a pass and check the order repeats.
+    std::size_t start = 0;
+    while (start < codes.size() && codes[start] != "86")
+        ++start;
+    for (std::size_t i = start; i < codes.size(); ++i)
+        EXPECT_EQ(codes[i], pass[(i - start) % pass.size()]) << i;
+    EXPECT_EQ(window.unit.identity.UnitType, "NT594");
+    EXPECT_NE(window.form.window.caption().find("NT594 Version NT87604 "), std::string::npos);
+}
+
+class SlowParameter : public MainWindowFixture {};
+
+TEST_F(SlowParameter, AnswerAtTheSixthAttemptIsEnoughAndNeverAbandons) {
+    // Attempts shown per parameter index.
+    std::map<std::string, std::string> retries;
+    window.form.window.setObserver([&](Control& c, Control::Property p) {
+        const std::string& t = c.caption();
+        const auto at = t.find("Read Parameter[");
+        if (p == Control::Property::Caption && at != std::string::npos)
+            retries[t.substr(at + 15, t.find(']') - at - 15)] += t.back();
+    });
+    sim::Fault f;
+    f.code = "01";
+    f.count = 5;
+    unit.injectFault(f);
+    window.Load();
+    ASSERT_TRUE(runUntil([&] { return connected(); }));
+    const Parameter* p01 = window.unit.description.find("01");
+    ASSERT_NE(p01, nullptr);
+    const auto index = std::to_string(p01 - &window.unit.description.params[0]);
+    EXPECT_EQ(retries[index], "123456");
+    EXPECT_EQ(retries[std::to_string(std::stoi(index) + 1)], "1") << "the next answers at once";
+
+    // A parameter that never answers abandons initialisation, every time.
+    window.returnToInit();
+    window.descriptionLoaded = false;
+    f.count = -1;
+    unit.injectFault(f);
+    loop.runFor(15000);
+    EXPECT_EQ(window.state(), INIT);
+    EXPECT_FALSE(window.descriptionLoaded);
+    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
+}
+
+}  // namespace
+}  // namespace qu32::test
