@@ -1,6 +1,10 @@
 #include "cli/CliOptions.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QRegularExpression>
+
+#include "settings/ProgramFolder.h"
 
 namespace qu32::cli {
 
@@ -18,6 +22,14 @@ void addCommonOptions(QCommandLineParser& parser) {
          "Talk to a simulated unit behind a pseudo-terminal instead of a real port "
          "(optionally naming its model).",
          "MODEL"},
+        {kProgramFolderOption,
+         "Folder of the description files and the firmware choice (default: the program's "
+         "folder).",
+         "DIR"},
+        {"firmware",
+         "Description file (.cof name without extension) for a unit that cannot be "
+         "identified; used by describe.",
+         "NAME"},
     });
 }
 
@@ -70,6 +82,14 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     out.simulate = parser.isSet("simulate");
     if (out.simulate && !parser.value("simulate").isEmpty())
         out.simulateModel = parser.value("simulate").toStdString();
+    // File names are compared with the names on disk, so they keep the system's encoding.
+    const QString folder = parser.isSet(kProgramFolderOption)
+                               ? parser.value(kProgramFolderOption)
+                               : QCoreApplication::applicationDirPath();
+    if (folder.isEmpty())
+        return "--program-folder: a folder is needed";
+    setProgramFolder(QFile::encodeName(folder).toStdString());
+    out.firmware = QFile::encodeName(parser.value("firmware")).toStdString();
     out.command = parser.positionalArguments();
     return std::nullopt;
 }

@@ -18,11 +18,14 @@ struct CliOptions {
     bool simulate = false;
     std::string simulateModel = "generic";
     int timeoutMs = 1000;
+    // The .cof name to choose for a unit that identification could not name (describe).
+    std::string firmware;
     QStringList command;  // the verb and its arguments
 };
 
 void addCommonOptions(QCommandLineParser& parser);
-// Fills `out` from a parsed command line; on a bad value returns the message to show.
+// Fills `out` from a parsed command line and sets the program folder (given, or the folder of
+// the executable); on a bad value returns the message to show.
 std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out);
 
 }  // namespace qu32::cli

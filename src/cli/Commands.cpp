@@ -1,7 +1,13 @@
 #include "cli/Commands.h"
 
 #include <QString>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "datasets/FirmwareSelection.h"
+#include "parfiles/Form13.h"
+#include "settings/ProgramFolder.h"
 #include "unit/UnitData.h"
 
 namespace qu32::cli {
@@ -58,6 +64,52 @@ int describeUnit(UnitData& unit) {
     return r;
 }
 
+// Stands in for the firmware-selection dialog: chooses the name given with --firmware, or, without
+// one, notes the names offered so that describe can list them. Everything else goes to the
+// console dialogs.
+class FirmwareChoiceDialogs : public Dialogs {
+  public:
+    FirmwareChoiceDialogs(Dialogs& console, std::string firmware)
+        : console_(console), firmware_(std::move(firmware)) {}
+
+    MsgAnswer messageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                         MsgIcon icon) override {
+        return console_.messageBox(text, title, buttons, icon);
+    }
+    void beep() override { console_.beep(); }
+    void setMousePointer(MousePointer pointer) override { console_.setMousePointer(pointer); }
+    void showForm13(Form13& form) override {
+        asked_ = true;
+        offered_ = form.Combo1.items;
+        if (firmware_.empty()) {
+            form.pressCancel();
+            return;
+        }
+        form.Combo1.text = firmware_;
+        form.pressOk();
+    }
+
+    bool asked() const { return asked_; }
+    // The dialog would have been shown, and nobody said what to choose.
+    bool choiceMissing() const { return asked_ && firmware_.empty(); }
+    const std::vector<std::string>& offered() const { return offered_; }
+
+  private:
+    Dialogs& console_;
+    std::string firmware_;
+    bool asked_ = false;
+    std::vector<std::string> offered_;
+};
+
+void listFirmwareChoices(const FirmwareChoiceDialogs& choice, std::FILE* err) {
+    std::fprintf(err,
+                 "The unit was not identified and matches no built-in data set.\n"
+                 "Choose its description with --firmware NAME. Description files in %s:\n",
+                 programFolder().c_str());
+    for (const std::string& name : choice.offered())
+        std::fprintf(err, "  %s\n", name.c_str());
+}
+
 const char* signKindName(int kind) {
     switch (kind) {
         case kSignKindSigned:
@@ -107,10 +159,13 @@ const char* commandSummary() {
            "  status CODE         read a status register (hexadecimal word)\n"
            "  version CODE        read a version register (8 characters)\n"
            "  identify            identify the unit: model, versions, group\n"
-           "  describe            identify the unit and print its whole description\n";
+           "  describe            identify the unit and print its whole description\n"
+           "                      (--firmware NAME chooses the description of a unit that\n"
+           "                      cannot be identified)\n";
 }
 
-int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err) {
+int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
+               const std::string& firmware) {
     if (command.isEmpty())
         return usage(err, "No command given.");
     const QString verb = command.front();
@@ -176,7 +231,19 @@ int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std
         printIdentity(unit.identity, out);
         if (verb == "identify")
             return 0;
+        FirmwareChoiceDialogs choice(link.dialogs(), firmware);
+        FirmwareSelector selection(link, unit, choice);
+        unit.setFirmwareSelector([&] {
+            // Without --firmware nothing can be chosen here: stop rather than read the unit.
+            return selection.SelectFirmwareDataSet() || choice.choiceMissing();
+        });
         const int d = describeUnit(unit);
+        if (choice.choiceMissing()) {
+            listFirmwareChoices(choice, err);
+            return kExitUsage;
+        }
+        if (!firmware.empty() && !choice.asked())
+            std::fprintf(err, "Note: --firmware is not needed for this unit and was ignored.\n");
         if (d != 1) {
             std::fprintf(
                 err, "Reading the description failed (%d): %s\n", d,

@@ -115,7 +115,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s %s, unit %s\n", portPanel.caption().c_str(),
                      formatPanel.caption().c_str(), opt.comm.UnitAddress.c_str());
     }
-    const int status = cli::runCommand(link, opt.command, stdout, stderr);
+    const int status = cli::runCommand(link, opt.command, stdout, stderr, opt.firmware);
     port.close();
     return status;
 }

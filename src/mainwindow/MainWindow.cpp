@@ -224,11 +224,15 @@ void MainWindow::MainInterrupt_Timer() {
                 break;
         }
     });
+    if (end == StepEnd::AtOnce && afterTick && !closed_)
+        afterTick();
     if (end != StepEnd::Normal || closed_)
         return;
     trapped([&] { loop_.pumpPendingEvents(); });
     if (!closed_)
         MainInterrupt_->setEnabled(true);
+    if (afterTick && !closed_)
+        afterTick();
 }
 
 void MainWindow::endInitAtOnce() {

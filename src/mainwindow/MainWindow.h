@@ -50,6 +50,9 @@ class MainWindow {
 
     // Called once the window has unloaded.
     std::function<void()> onClosed;
+    // Called at the end of every tick that did not close the window (the command-line monitor
+    // prints from here).
+    std::function<void()> afterTick;
     // Asked first whenever a description is needed (firmware data sets and description files).
     void setFirmwareSelector(std::function<bool()> selector) {
         unit.setFirmwareSelector(std::move(selector));

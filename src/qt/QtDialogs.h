@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "parfiles/Form13.h"
 #include "platform/Dialogs.h"
 
 namespace qu32 {
@@ -23,6 +24,8 @@ class ConsoleDialogs : public Dialogs {
     // Rings only on a terminal; in a log file the bell is just noise.
     void beep() override;
     void setMousePointer(MousePointer) override {}
+    // Nobody can pick from a list here; a console program chooses its firmware by option.
+    void showForm13(Form13& form) override { form.pressCancel(); }
 
   private:
     MsgAnswer defaultAnswer_;

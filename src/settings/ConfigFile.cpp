@@ -10,10 +10,7 @@
 #include <iterator>
 #include <system_error>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "settings/AtomicFile.h"
 
 namespace qu32 {
 
@@ -252,79 +249,6 @@ class CrLfWriter : public pugi::xml_writer {
 
 std::string errnoText() {
     return std::error_code(errno, std::generic_category()).message();
-}
-
-// The new content goes to a temporary file beside the target and replaces the target only once
-// it is complete on disk, so a full disk or a crash never leaves half a configuration behind.
-bool writeFileAtomically(const std::string& target, const std::string& bytes, std::string& error) {
-    std::error_code ec;
-    fs::path finalPath(target);
-    // Replace the file a symbolic link names rather than the link itself.
-    if (fs::is_symlink(finalPath, ec)) {
-        const fs::path resolved = fs::canonical(finalPath, ec);
-        if (!ec)
-            finalPath = resolved;
-    }
-    fs::path folder = finalPath.parent_path();
-    if (folder.empty())
-        folder = ".";
-    if (!fs::is_directory(folder, ec)) {
-        error = "the folder " + folder.string() + " does not exist";
-        return false;
-    }
-    const fs::file_status oldStatus = fs::status(finalPath, ec);
-    const bool replacing = fs::exists(oldStatus);
-    if (replacing && !fs::is_regular_file(oldStatus)) {
-        error = finalPath.string() + " is not a regular file";
-        return false;
-    }
-    constexpr fs::perms kAnyWrite =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    // A write-protected file is the operator's way of keeping the settings as they are.
-    if (replacing && (oldStatus.permissions() & kAnyWrite) == fs::perms::none) {
-        error = finalPath.string() + " is write-protected";
-        return false;
-    }
-
-    const std::string tempPath = finalPath.string() + ConfigFile::kTempSuffix;
-    std::FILE* file = std::fopen(tempPath.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create " + tempPath + ": " + errnoText();
-        return false;
-    }
-    bool ok =
-        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-#ifndef _WIN32
-    ok = ok && ::fsync(::fileno(file)) == 0;
-#endif
-    if (!ok)
-        error = "cannot write " + tempPath + ": " + errnoText();
-    if (std::fclose(file) != 0 && ok) {
-        error = "cannot write " + tempPath + ": " + errnoText();
-        ok = false;
-    }
-    if (ok && replacing)
-        fs::permissions(tempPath, oldStatus.permissions(), ec);
-    if (ok) {
-        fs::rename(tempPath, finalPath, ec);
-        if (ec) {
-            error = "cannot replace " + finalPath.string() + ": " + ec.message();
-            ok = false;
-        }
-    }
-    if (!ok) {
-        fs::remove(tempPath, ec);
-        return false;
-    }
-#ifndef _WIN32
-    // The rename itself must reach the disk too, or a power cut may bring back the old file.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-#endif
-    return true;
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& error) {

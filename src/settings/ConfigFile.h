@@ -6,6 +6,7 @@
 
 #include "serial/PortMap.h"
 #include "settings/AppSettings.h"
+#include "settings/AtomicFile.h"
 
 namespace qu32 {
 
@@ -24,7 +25,7 @@ class ConfigFile {
   public:
     static constexpr const char* kFileName = "Qu32_Config.xml";
     // The new file is written under this name beside the target and then renamed over it.
-    static constexpr const char* kTempSuffix = ".tmp";
+    static constexpr const char* kTempSuffix = kAtomicTempSuffix;
     // A configuration file is a few hundred bytes; anything this big is not ours.
     static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
