@@ -160,6 +160,8 @@ const char* commandSummary() {
            "  version CODE        read a version register (8 characters)\n"
            "  identify            identify the unit: model, versions, group\n"
            "  describe            identify the unit and print its whole description\n"
+           "  monitor             follow the unit like the main window and print each polling\n"
+           "                      pass (with --simulate: type unplug, replug, model NAME)\n"
            "                      (--firmware NAME chooses the description of a unit that\n"
            "                      cannot be identified)\n";
 }

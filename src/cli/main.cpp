@@ -8,6 +8,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/Monitor.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
@@ -89,6 +90,14 @@ int main(int argc, char* argv[]) {
         simulated = startSimulation(opt);
         if (!simulated)
             return 2;
+    }
+
+    if (opt.command.front() == "monitor") {
+        if (opt.command.size() != 1) {
+            std::fprintf(stderr, "monitor takes no arguments.\n");
+            return 2;
+        }
+        return cli::runMonitor(opt, simulated.get());
     }
 
     QtEventLoop loop;

@@ -44,6 +44,7 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     : portMap(portMapRef),
       link(port, loop, dialogs, comm, company, form.linkControls()),
       unit(link),
+      firmware(link, unit, dialogs),
       valueDisplay(form),
       io(form, unit, valueDisplay),
       list(form, unit.description, loop, dialogs),
@@ -56,6 +57,7 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     MainInterrupt_->setInterval(kMainInterruptMs);
     MainInterrupt_->setEnabled(false);
     MainInterrupt_->setOnTick([this] { MainInterrupt_Timer(); });
+    unit.setFirmwareSelector([this] { return firmware.SelectFirmwareDataSet(); });
     list.canEdit = [this] { return descriptionLoaded || !ParFileName.empty(); };
     list.schedulerBusy = [this] { return scheduler.IsBusy(); };
     list.parFileChanged = &ParFileChanged;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "datasets/FirmwareSelection.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/IoDisplay.h"
 #include "mainwindow/MainCycleState.h"
@@ -53,10 +54,6 @@ class MainWindow {
     // Called at the end of every tick that did not close the window (the command-line monitor
     // prints from here).
     std::function<void()> afterTick;
-    // Asked first whenever a description is needed (firmware data sets and description files).
-    void setFirmwareSelector(std::function<bool()> selector) {
-        unit.setFirmwareSelector(std::move(selector));
-    }
 
     int state() const { return state_; }
     void setState(int s) { state_ = s; }
@@ -70,6 +67,8 @@ class MainWindow {
     ConfigFile config;
     SerialLink link;
     UnitData unit;
+    // Asked first whenever a description is needed: data sets and description files.
+    FirmwareSelector firmware;
     ValueDisplay valueDisplay;
     IoDisplay io;
     ParameterList list;
