@@ -22,7 +22,7 @@ using namespace qu32;
 namespace {
 
 class QuietDialogs : public Dialogs {
-public:
+  public:
     MsgAnswer messageBox(const std::string& text, const std::string&, MsgButtons,
                          MsgIcon) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
@@ -52,7 +52,8 @@ struct Rig {
         settings.BaudRateCode = baudCode;
         host.start();
         portMap.set(1, host.slavePath());
-        if (link.SetSerial() != 1) std::exit(1);
+        if (link.SetSerial() != 1)
+            std::exit(1);
     }
     sim::PtyHost host;
     PortMap portMap;
@@ -78,14 +79,16 @@ void benchReads(int baudCode, int reads) {
     int failures = 0;
     for (int i = 0; i < reads; ++i) {
         std::string text(12, ' ');
-        if (rig.link.Read_Parameter("11", "00", text) != 1) ++failures;
+        if (rig.link.Read_Parameter("11", "00", text) != 1)
+            ++failures;
     }
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
     const double cpu = cpuSeconds() - cpu0;
-    std::printf("%5d baud: %d reads in %.0f ms, %.3f ms each; wire-time bound %.3f ms; ratio %.3f;"
-                " failures %d; CPU %.1f%% of one core\n",
-                line.baud, reads, ms, ms / reads, perRead, ms / (perRead * reads), failures,
-                100.0 * cpu / (ms / 1000.0));
+    std::printf(
+        "%5d baud: %d reads in %.0f ms, %.3f ms each; wire-time bound %.3f ms; ratio %.3f;"
+        " failures %d; CPU %.1f%% of one core\n",
+        line.baud, reads, ms, ms / reads, perRead, ms / (perRead * reads), failures,
+        100.0 * cpu / (ms / 1000.0));
 }
 
 void benchIdle(int seconds) {
@@ -105,7 +108,8 @@ void benchIdle(int seconds) {
     int timeouts = 0;
     while (t.elapsed() < seconds * 1000) {
         std::string text(12, ' ');
-        if (rig.link.Read_Parameter("11", "00", text) == kErrTimeoutHeader) ++timeouts;
+        if (rig.link.Read_Parameter("11", "00", text) == kErrTimeoutHeader)
+            ++timeouts;
     }
     const double toCpu = cpuSeconds() - cpu1;
     const double wall = static_cast<double>(t.elapsed()) / 1000.0;

@@ -387,11 +387,16 @@ std::vector<Chunk> SimUnit::answer(Bytes bytes, const std::optional<Fault>& faul
     for (std::size_t k = 0; k < pieces; ++k) {
         const std::size_t from = bytes.size() * k / pieces;
         const std::size_t to = bytes.size() * (k + 1) / pieces;
-        Chunk chunk;
-        chunk.atMs = startMs + wire(to) + gapMs * static_cast<double>(k);
-        chunk.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                           bytes.begin() + static_cast<std::ptrdiff_t>(to));
-        chunks.push_back(std::move(chunk));
+        // A long answer reaches the PC as it crosses the line, a few characters at a time, not
+        // all at once when its last byte is out.
+        for (std::size_t at = from; at < to; at += kDeliveryBytes) {
+            const std::size_t end = std::min(to, at + kDeliveryBytes);
+            Chunk chunk;
+            chunk.atMs = startMs + wire(end) + gapMs * static_cast<double>(k);
+            chunk.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                               bytes.begin() + static_cast<std::ptrdiff_t>(end));
+            chunks.push_back(std::move(chunk));
+        }
     }
     return chunks;
 }

@@ -52,6 +52,8 @@ inline constexpr std::uint8_t kNak = 0x15;
 // The byte a StrayByte fault puts in front of the answer.
 inline constexpr std::uint8_t kStrayByte = 0x00;
 
+// Characters of an answer that reach the PC together, as a serial driver hands them over.
+inline constexpr std::size_t kDeliveryBytes = 32;
 // Longest request the unit collects; a longer one without its end is line noise and dropped.
 inline constexpr std::size_t kMaxFrameBytes = 128;
 // Received bytes still waiting for the rest of their frame; more than this is dropped.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "support/LinkFixture.h"
 #include "unit/UnitData.h"
 
@@ -17,12 +19,17 @@ class DescriptionReader : public LinkFixture {
         });
         link.tmrTimeout().setInterval(1000);
     }
-    // Captions without the block reads' " - n/m" progress.
+    // The step captions, without the block reads' " - n/m" progress.
     std::vector<std::string> stepCaptions() const {
+        static const std::regex progress(".* - [0-9]+/[0-9]+$");
         std::vector<std::string> out;
         for (const auto& c : captions) {
-            if (c.find(" - ") == std::string::npos || c.find("  -  ") != std::string::npos)
-                out.push_back(c.substr(c.find("... ") + 4));
+            if (std::regex_match(c, progress))
+                continue;
+            // The block read puts the step's caption back after its progress.
+            const std::string step = c.substr(c.find("... ") + 4);
+            if (out.empty() || out.back() != step)
+                out.push_back(step);
         }
         return out;
     }

@@ -1,0 +1,84 @@
+// Identification and full description of a unit over a pseudo-terminal with wire time emulated,
+// against the wire-time lower bound of the same bytes.
+//   description_bench [model=big401]
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "qt/QtEventLoop.h"
+#include "qt/QtSerialPort.h"
+#include "serial/SerialLink.h"
+#include "sim/PtyHost.h"
+#include "sim/UnitModel.h"
+#include "unit/UnitData.h"
+
+using namespace qu32;
+
+namespace {
+
+class QuietDialogs : public Dialogs {
+  public:
+    MsgAnswer messageBox(const std::string& text, const std::string&, MsgButtons,
+                         MsgIcon) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        return MsgAnswer::Ok;
+    }
+    void beep() override {}
+    void setMousePointer(MousePointer) override {}
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const std::string name = argc > 1 ? argv[1] : "big401";
+    const auto model = sim::findModel(name);
+    if (!model)
+        return 2;
+    sim::PtyHost host(*model);
+    host.start();
+    PortMap portMap;
+    portMap.set(1, host.slavePath());
+    QtEventLoop loop;
+    QtSerialPort port(portMap);
+    QuietDialogs dialogs;
+    CommSettings settings;
+    CompanyInfo company;
+    Control a, b, c, window;
+    SerialLink link(port, loop, dialogs, settings, company, LinkControls{a, b, c, window});
+    if (link.SetSerial() != 1)
+        return 1;
+
+    // Count the bytes on the line in both directions, and at which line format they travelled.
+    double boundMs = 0;
+    const sim::LineFormat seven{9600, 'e', 7, 1};
+    const sim::LineFormat eight{9600, 'e', 8, 1};
+    int turnaround = 0;
+    host.withUnit([&](sim::SimUnit& u) { turnaround = u.turnaroundMs(); });
+    std::size_t sentBytes = 0, receivedBytes = 0;
+    link.setTrace([&](bool sent, const Bytes& bytes) {
+        (sent ? sentBytes : receivedBytes) += bytes.size();
+        const bool eightBits = port.settings() == "9600,e,8,1";
+        boundMs += sim::wireTimeMs(bytes.size(), eightBits ? eight : seven);
+        if (sent)
+            boundMs += turnaround;
+    });
+
+    UnitData unit(link);
+    QElapsedTimer t;
+    t.start();
+    link.tmrTimeout().setInterval(200);
+    const int id = unit.Identify_Unit("");
+    link.tmrTimeout().setInterval(1000);
+    int r = unit.Read_UnitData("");
+    if (r == kErrUnknownCode)
+        r = unit.Build_ParameterList();
+    const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+    std::printf(
+        "%s: identify %d, description %d, %d entries; %.0f ms against a wire-time bound "
+        "of %.0f ms: ratio %.3f\n",
+        name.c_str(), id, r, unit.description.ParamCount, ms, boundMs, ms / boundMs);
+    std::printf("bytes sent %zu, received %zu\n", sentBytes, receivedBytes);
+    return r == 1 ? 0 : 1;
+}
