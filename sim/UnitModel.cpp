@@ -4,19 +4,12 @@
 #include <string_view>
 
 #include "sim/DescriptionTables.h"
+#include "sim/FirmwareRegisters.h"
+#include "sim/RegisterRow.h"
 
 namespace qu32::sim {
 
 namespace {
-
-struct RegisterRow {
-    std::string_view code;
-    std::string_view value;
-    bool ranged = false;
-    long long minValue = 0;
-    long long maxValue = 0;
-    bool writable = true;
-};
 
 struct BlockRow {
     std::string_view code;
@@ -265,6 +258,133 @@ constexpr ModelRow kModels[] = {
         .commands = kCommands6466,
         .status = &kStatusGroup3,
         .initialStatus = {.externalInputs = 0x0001, .outputs = 0x0080},
+    },
+    // Older firmware the PC carries a data set for; the set is chosen by "99" alone. Only the
+    // standard versions differ in how they sort the AA459 into its group.
+    {
+        .name = "aa45901",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kAa459Firmware01Registers,
+        .softwareVersion = "AA45901 ",
+        .standardVersion = "",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kGenericCommands,
+        .status = &kStatusInputs54to69,
+        .initialStatus = {.outputs = 0x0001},
+    },
+    {
+        .name = "aa45907",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kAa459Firmware07Registers,
+        .softwareVersion = "AA45907 ",
+        .standardVersion = "AA45905 ",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kGenericCommands,
+        .status = &kStatusInputs54to69,
+        .initialStatus = {.outputs = 0x0001},
+    },
+    {
+        .name = "aa45909",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kAa459Firmware07Registers,
+        .softwareVersion = "AA45909 ",
+        .standardVersion = "AA45912 ",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kGenericCommands,
+        .status = &kStatusInputs54to69,
+        .initialStatus = {.outputs = 0x0001},
+    },
+    {
+        .name = "aa45911",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kAa459Firmware07Registers,
+        .softwareVersion = "AA45911 ",
+        .standardVersion = "AA45914 ",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kGenericCommands,
+        .status = &kStatusInputs54to69,
+        .initialStatus = {.outputs = 0x0009},
+    },
+    // A numeric firmware identifier: the model code comes from the standard version. The PC's
+    // data set puts the unit into the 516 range's group.
+    {
+        .name = "e81390710",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kFirmware813907Registers,
+        .softwareVersion = "81390710",
+        .standardVersion = "AA51605 ",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kCommands6466,
+        .status = &kStatusGroup3,
+        .initialStatus = {.externalInputs = 0x0002, .outputs = 0x0080},
+    },
+    // Units that report no versions at all; the PC recognises them by their answers' shapes.
+    {
+        .name = "probe-um516",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kUm516ProbeRegisters,
+        .softwareVersion = "",
+        .standardVersion = "",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kCommands6466,
+        .status = &kStatusGroup3,
+        .initialStatus = {.externalInputs = 0x0001, .outputs = 0x0080},
+    },
+    {
+        .name = "probe-aa516",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kAa516ProbeRegisters,
+        .softwareVersion = "",
+        .standardVersion = "",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kCommands6466,
+        .status = &kStatusGroup3,
+        .initialStatus = {.outputs = 0x0080},
+    },
+    // Firmware described by a file of the program folder, named after "99" without its spaces.
+    // The model code of the standard version is known to description files only.
+    {
+        .name = "cng-unit",
+        .address = "11",
+        .line = kFactoryLine,
+        .registers = kQx12301Registers,
+        .softwareVersion = "QX12301 ",
+        .standardVersion = "TV98502 ",
+        .coprocessorVersion = "",
+        .blocks = {},
+        .multiRead = false,
+        .formatCommands = true,
+        .commands = kGenericCommands,
+        .status = &kStatusInputs54to69,
+        .initialStatus = {.outputs = 0x0001},
     },
     {
         .name = "big401",
