@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+#include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
 #include "serial/SerialLink.h"
@@ -14,21 +15,6 @@
 #include "unit/UnitData.h"
 
 using namespace qu32;
-
-namespace {
-
-class QuietDialogs : public Dialogs {
-  public:
-    MsgAnswer messageBox(const std::string& text, const std::string&, MsgButtons,
-                         MsgIcon) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return MsgAnswer::Ok;
-    }
-    void beep() override {}
-    void setMousePointer(MousePointer) override {}
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -42,7 +28,7 @@ int main(int argc, char* argv[]) {
     portMap.set(1, host.slavePath());
     QtEventLoop loop;
     QtSerialPort port(portMap);
-    QuietDialogs dialogs;
+    ConsoleDialogs dialogs;
     CommSettings settings;
     CompanyInfo company;
     Control a, b, c, window;

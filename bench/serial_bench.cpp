@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
 #include "serial/SerialLink.h"
@@ -20,17 +21,6 @@
 using namespace qu32;
 
 namespace {
-
-class QuietDialogs : public Dialogs {
-  public:
-    MsgAnswer messageBox(const std::string& text, const std::string&, MsgButtons,
-                         MsgIcon) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return MsgAnswer::Ok;
-    }
-    void beep() override {}
-    void setMousePointer(MousePointer) override {}
-};
 
 double cpuSeconds() {
     rusage u{};
@@ -59,7 +49,7 @@ struct Rig {
     PortMap portMap;
     QtEventLoop loop;
     QtSerialPort port;
-    QuietDialogs dialogs;
+    ConsoleDialogs dialogs;
     CommSettings settings;
     CompanyInfo company;
     Control portPanel, unitPanel, formatPanel, window;
