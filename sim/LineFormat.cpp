@@ -12,6 +12,26 @@ constexpr std::array<int, 10> kBaudRates = {300,  600,   1200,  2400,  4800,
                                             9600, 19200, 38400, 57600, 115200};
 constexpr std::size_t kMaxSettingsChars = 16;
 
+// Baud rates by the unit's baud-rate code.
+constexpr std::array<int, 7> kBaudByCode = {9600, 4800, 2400, 1200, 600, 19200, 38400};
+
+struct FormatByCode {
+    char parity;
+    int dataBits;
+    int stopBits;
+};
+// Parity, data bits and stop bits by the unit's serial-format code.
+constexpr std::array<FormatByCode, 10> kFormatByCode = {{{'e', 7, 1},
+                                                         {'e', 7, 2},
+                                                         {'o', 7, 1},
+                                                         {'o', 7, 2},
+                                                         {'n', 7, 1},
+                                                         {'n', 7, 2},
+                                                         {'e', 8, 1},
+                                                         {'o', 8, 1},
+                                                         {'n', 8, 1},
+                                                         {'n', 8, 2}}};
+
 bool parseInt(std::string_view text, int& out) {
     if (text.empty()) {
         return false;
@@ -66,6 +86,40 @@ double wireTimeMs(std::size_t characters, const LineFormat& f) {
     }
     const int bitsPerCharacter = 1 + f.dataBits + (f.parity != 'n' ? 1 : 0) + f.stopBits;
     return static_cast<double>(characters) * bitsPerCharacter * 1000.0 / f.baud;
+}
+
+std::optional<int> baudForCode(long long code) {
+    if (code < 0 || code >= static_cast<long long>(kBaudByCode.size())) {
+        return std::nullopt;
+    }
+    return kBaudByCode[static_cast<std::size_t>(code)];
+}
+
+std::optional<int> baudCodeFor(int baud) {
+    for (std::size_t i = 0; i < kBaudByCode.size(); ++i) {
+        if (kBaudByCode[i] == baud) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<LineFormat> withFormatCode(const LineFormat& line, long long code) {
+    if (code < 0 || code >= static_cast<long long>(kFormatByCode.size())) {
+        return std::nullopt;
+    }
+    const FormatByCode& f = kFormatByCode[static_cast<std::size_t>(code)];
+    return LineFormat{line.baud, f.parity, f.dataBits, f.stopBits};
+}
+
+std::optional<int> formatCodeFor(const LineFormat& line) {
+    for (std::size_t i = 0; i < kFormatByCode.size(); ++i) {
+        const FormatByCode& f = kFormatByCode[i];
+        if (f.parity == line.parity && f.dataBits == line.dataBits && f.stopBits == line.stopBits) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace qu32::sim

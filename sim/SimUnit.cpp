@@ -1,6 +1,7 @@
 #include "sim/SimUnit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace qu32::sim {
@@ -121,6 +122,35 @@ std::string signedText(int value, std::size_t digits) {
     return (value < 0 ? "-" : "+") + magnitude;
 }
 
+bool isTwoDigits(const std::string& text) {
+    constexpr std::size_t kAddressChars = 2;
+    return text.size() == kAddressChars && std::isdigit(static_cast<unsigned char>(text[0])) &&
+           std::isdigit(static_cast<unsigned char>(text[1]));
+}
+
+// Address and line as the registers name them; a setting they do not name (or name wrongly) is
+// kept as it is.
+void settingsFrom(const std::map<std::string, std::string>& registers, std::string& address,
+                  LineFormat& line) {
+    if (const auto a = registers.find(kAddressRegister);
+        a != registers.end() && isTwoDigits(a->second)) {
+        address = a->second;
+    }
+    long long code = 0;
+    if (const auto b = registers.find(kBaudRateRegister);
+        b != registers.end() && parseWholeNumber(b->second, code)) {
+        if (const std::optional<int> baud = baudForCode(code)) {
+            line.baud = *baud;
+        }
+    }
+    if (const auto f = registers.find(kSerialFormatRegister);
+        f != registers.end() && parseWholeNumber(f->second, code)) {
+        if (const std::optional<LineFormat> formatted = withFormatCode(line, code)) {
+            line = *formatted;
+        }
+    }
+}
+
 std::string codeOf(const Bytes& frame, std::size_t offset) {
     return std::string{static_cast<char>(frame[offset]), static_cast<char>(frame[offset + 1])};
 }
@@ -153,17 +183,46 @@ std::array<std::uint8_t, kMultiReadBytes> encodeMultiRead(
     return out;
 }
 
-SimUnit::SimUnit(UnitModel model)
-    : model_(std::move(model)), address_(model_.defaultAddress), normalLine_(model_.normalLine) {
+SimUnit::SimUnit(UnitModel model) : model_(std::move(model)) {
     loadRegisters();
+    setAddress(model_.defaultAddress);
+    setNormalLine(model_.normalLine);
 }
 
 void SimUnit::replaceModel(UnitModel model) {
     model_ = std::move(model);
     // The new unit has just been powered up: its own registers, normal format, nothing heard yet.
+    // It was set up to the address and line of the one it replaces.
     eightBit_ = false;
     pending_.clear();
     loadRegisters();
+    setAddress(address_);
+    setNormalLine(normalLine_);
+}
+
+void SimUnit::setAddress(const std::string& address) {
+    address_ = address;
+    storedAddress_ = address;
+    if (isTwoDigits(address)) {
+        setOwnRegister(kAddressRegister, address);
+    }
+}
+
+void SimUnit::setNormalLine(const LineFormat& f) {
+    normalLine_ = f;
+    storedLine_ = f;
+    if (const std::optional<int> code = baudCodeFor(f.baud)) {
+        setOwnRegister(kBaudRateRegister, std::to_string(*code));
+    }
+    if (const std::optional<int> code = formatCodeFor(f)) {
+        setOwnRegister(kSerialFormatRegister, std::to_string(*code));
+    }
+}
+
+void SimUnit::setOwnRegister(const std::string& code, const std::string& value) {
+    if (registers_.contains(code)) {
+        setRegisterValue(code, value);
+    }
 }
 
 LineFormat SimUnit::line() const {
@@ -182,6 +241,10 @@ void SimUnit::replug() {
     plugged_ = true;
     eightBit_ = false;
     pending_.clear();
+    registers_ = stored_;
+    address_ = storedAddress_;
+    normalLine_ = storedLine_;
+    status_.serialInputs = model_.initialStatus.serialInputs;
 }
 
 std::optional<std::string> SimUnit::registerValue(const std::string& code) const {
@@ -194,6 +257,26 @@ std::optional<std::string> SimUnit::registerValue(const std::string& code) const
 
 void SimUnit::setRegisterValue(const std::string& code, const std::string& value) {
     registers_[code] = value;
+    stored_[code] = value;
+}
+
+std::optional<std::string> SimUnit::storedValue(const std::string& code) const {
+    const auto it = stored_.find(code);
+    if (it == stored_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::vector<SimUnit::UnstoredValue> SimUnit::unstoredValues() const {
+    std::vector<UnstoredValue> out;
+    for (const auto& [code, working] : registers_) {
+        const std::string stored = storedValue(code).value_or(std::string());
+        if (working != stored) {
+            out.push_back({code, working, stored});
+        }
+    }
+    return out;
 }
 
 std::vector<Chunk> SimUnit::receive(const Bytes& bytes, const LineFormat& pcLine, double nowMs) {
@@ -288,8 +371,9 @@ Bytes SimUnit::executeRead(const std::string& code) {
         eightBit_ = false;
         return {kAck};
     }
-    if (model_.commands.contains(code)) {
-        onCommand(code, std::string());
+    // Activate and store are taken as a request as well, but only a written "1" does anything.
+    if (model_.commands &&
+        (code == model_.commands->activateCode || code == model_.commands->storeCode)) {
         return {kAck};
     }
     if (model_.multiRead && code == kMultiReadCode) {
@@ -315,9 +399,9 @@ Bytes SimUnit::executeWrite(const Bytes& frame, const std::string& code) {
     }
     const std::string value(frame.begin() + kWriteValueOffset,
                             frame.begin() + static_cast<std::ptrdiff_t>(etx));
-    if (model_.commands.contains(code)) {
-        onCommand(code, value);
-        return {kAck};
+    // The unit's commands come first, also where a code doubles as an input command.
+    if (Bytes reply = unitCommand(code, value); !reply.empty()) {
+        return reply;
     }
     if (model_.status) {
         if (const auto in = model_.status->inputCommands.find(code);
@@ -337,8 +421,17 @@ Bytes SimUnit::executeWrite(const Bytes& frame, const std::string& code) {
             return {kNak};
         }
     }
+    // The PC can only put an address of two digits in its frames.
+    if (code == kAddressRegister && !isTwoDigits(value)) {
+        return {kNak};
+    }
     registers_[code] = value;
-    onRegisterWritten(code, value);
+    if (!model_.commands) {
+        // Nothing to activate or store: the value is in force and kept at once.
+        stored_[code] = value;
+        settingsFrom(registers_, address_, normalLine_);
+        settingsFrom(registers_, storedAddress_, storedLine_);
+    }
     return {kAck};
 }
 
@@ -431,6 +524,7 @@ void SimUnit::loadRegisters() {
     if (model_.coprocessorVersion) {
         registers_[kCoprocessorVersionCode] = *model_.coprocessorVersion;
     }
+    stored_ = registers_;
 }
 
 Bytes SimUnit::multiReadData() const {
@@ -501,13 +595,31 @@ Bytes SimUnit::setInput(std::uint16_t mask, const std::string& value) {
     return {kAck};
 }
 
-void SimUnit::onRegisterWritten(const std::string& /*code*/, const std::string& /*value*/) {
-    // A written value takes effect at once. Units that keep a working copy until the activate
-    // command, and an EEPROM copy that survives a power cycle, will hook in here.
-}
-
-void SimUnit::onCommand(const std::string& /*code*/, const std::string& /*value*/) {
-    // Activate, store and reset are acknowledged only, for now; see onRegisterWritten.
+Bytes SimUnit::unitCommand(const std::string& code, const std::string& value) {
+    if (!model_.commands) {
+        return {};
+    }
+    const UnitCommands& commands = *model_.commands;
+    if (code == commands.resetCode) {
+        return setInput(commands.resetMask, value);
+    }
+    if (code == commands.activateCode) {
+        // The acknowledge goes out in the old settings (see handleFrame); the next request must
+        // come in the new ones.
+        if (value == "1") {
+            settingsFrom(registers_, address_, normalLine_);
+        }
+        return {kAck};
+    }
+    if (code == commands.storeCode) {
+        // What is stored is what was written, whether activated or not.
+        if (value == "1") {
+            stored_ = registers_;
+            settingsFrom(stored_, storedAddress_, storedLine_);
+        }
+        return {kAck};
+    }
+    return {};
 }
 
 }  // namespace qu32::sim

@@ -93,11 +93,17 @@ class SimUnit {
     // Replaces the unit by another model (as if swapped on the line); address and line kept.
     void replaceModel(UnitModel model);
 
+    // The address it answers to and its format outside the 8-bit phase, as last activated.
     std::string address() const { return address_; }
-    void setAddress(const std::string& address) { address_ = address; }
     LineFormat line() const;  // the format it talks right now (8-bit phase included)
     LineFormat normalLine() const { return normalLine_; }
-    void setNormalLine(const LineFormat& f) { normalLine_ = f; }
+    // The unit as set up before it is put on the line: working and stored settings alike, and
+    // its address and line registers to match.
+    void setAddress(const std::string& address);
+    void setNormalLine(const LineFormat& f);
+    // What it comes back with after a power cycle.
+    std::string storedAddress() const { return storedAddress_; }
+    LineFormat storedLine() const { return storedLine_; }
     int turnaroundMs() const { return turnaroundMs_; }
     void setTurnaroundMs(int ms) { turnaroundMs_ = ms; }
     // Off: answers are timed by turnaround and fault delays only, as if the line were infinitely
@@ -111,15 +117,30 @@ class SimUnit {
     bool injectFault(const Fault& fault);
     void clearFaults() { faults_.clear(); }
     void unplug() { plugged_ = false; }
+    // Power comes back (whether or not it was unplugged): the stored values, address and line
+    // return, the inputs set from the PC are released and the 8-bit phase is over.
     void replug();
     bool plugged() const { return plugged_; }
 
-    // Register contents as the unit holds them (tests look and poke).
+    // Register contents as the unit works with them, which is what a read answers (tests look
+    // and poke). A poke sets the stored value as well, as if the unit had come that way.
     std::optional<std::string> registerValue(const std::string& code) const;
     void setRegisterValue(const std::string& code, const std::string& value);
+    // The value kept for the next power-up.
+    std::optional<std::string> storedValue(const std::string& code) const;
 
-    // Status words as the unit holds them now. Writing an input command changes the serial
-    // inputs; everything else changes only here.
+    // A register whose working value is not what is stored.
+    struct UnstoredValue {
+        std::string code;
+        std::string working;
+        std::string stored;
+        bool operator==(const UnstoredValue&) const = default;
+    };
+    // In code order.
+    std::vector<UnstoredValue> unstoredValues() const;
+
+    // Status words as the unit holds them now. Writing an input command or the reset changes the
+    // serial inputs, a power cycle releases them; everything else changes only here.
     UnitStatus status() const { return status_; }
     void setStatus(const UnitStatus& status) { status_ = status; }
     // Holds the actual value still at `value`; nothing lets it swing again.
@@ -142,9 +163,10 @@ class SimUnit {
     Bytes multiReadData() const;
     Bytes statusAnswer(const std::string& code) const;
     Bytes setInput(std::uint16_t mask, const std::string& value);
-    // Hooks for the unit's working copy and EEPROM: a written register and an acknowledged command.
-    void onRegisterWritten(const std::string& code, const std::string& value);
-    void onCommand(const std::string& code, const std::string& value);
+    // The unit's own commands; an empty answer when `code` is none of them.
+    Bytes unitCommand(const std::string& code, const std::string& value);
+    // Sets a register the model has, working and stored alike; others are left alone.
+    void setOwnRegister(const std::string& code, const std::string& value);
 
     UnitModel model_;
     std::string address_;
@@ -153,7 +175,10 @@ class SimUnit {
     bool eightBit_ = false;
     bool plugged_ = true;
     bool wireTime_ = true;
-    std::map<std::string, std::string> registers_;
+    std::string storedAddress_;
+    LineFormat storedLine_;
+    std::map<std::string, std::string> registers_;  // working values
+    std::map<std::string, std::string> stored_;     // the EEPROM
     UnitStatus status_;
     std::optional<std::int16_t> heldActualValue_;
     double nowMs_ = 0;  // when the request being answered arrived

@@ -21,6 +21,14 @@ struct InputCommandRow {
     std::uint16_t mask;
 };
 
+// Activate, store and reset codes of a unit group, and the reset input's bit.
+struct CommandRow {
+    std::string_view activate;
+    std::string_view store;
+    std::string_view reset;
+    std::uint16_t resetMask;
+};
+
 // Status registers of a unit group and its input commands.
 struct StatusRow {
     std::string_view serialInput;
@@ -45,7 +53,7 @@ struct ModelRow {
     std::span<const BlockRow> blocks;
     bool multiRead;
     bool formatCommands;
-    std::span<const std::string_view> commands;
+    const CommandRow* commands = nullptr;
     const DescriptionTable* description = nullptr;
     const StatusRow* status = nullptr;
     UnitStatus initialStatus{};
@@ -74,14 +82,14 @@ constexpr RegisterRow kGenericRegisters[] = {
     {.code = "17", .value = "0"},
     {.code = "18", .value = "11", .ranged = true, .minValue = 0, .maxValue = 99},
     {.code = "19", .value = "000250"},
-    // Reset input, written with "1" and "0".
-    {.code = "58", .value = "0", .ranged = true, .minValue = 0, .maxValue = 1},
 };
 
-// Activate data and store to EEPROM.
-constexpr std::string_view kGenericCommands[] = {"67", "68"};
-// The same two commands where the group has them on other codes.
-constexpr std::string_view kCommands6466[] = {"64", "66"};
+// Activate, store and reset by unit group (units the PC knows from a data set or a description
+// file use the codes that names). The reset input's bit is the one its input command sets, where
+// the unit has input commands.
+constexpr CommandRow kCommandsGroups124{"67", "68", "60", 0x0080};
+constexpr CommandRow kCommandsGroup3{"64", "66", "60", 0x0080};
+constexpr CommandRow kCommandsGroups912{"67", "68", "58", 0x0200};
 
 // Input commands "54" to "69" and their bits; input 4 ("58") is the reset of groups 9 and 12,
 // input 6 ("60") that of groups 1 and 2.
@@ -169,6 +177,8 @@ constexpr RegisterRow kNt876Registers[] = {
 constexpr LineFormat kFactoryLine{9600, 'e', 7, 1};
 
 constexpr ModelRow kModels[] = {
+    // It names itself a TQ593, so group 9's commands; without status registers its reset input
+    // shows nowhere on the line.
     {
         .name = "generic",
         .address = "11",
@@ -180,7 +190,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups912,
     },
     {
         .name = "tq593",
@@ -193,7 +203,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = true,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups912,
         .description = &kTq593Description,
         .status = &kStatusInputs54to69,
         .initialStatus = {.externalInputs = 0x4000, .outputs = 0x0001},
@@ -209,7 +219,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .description = &kNt876Description,
         .status = &kStatusInputs54to69,
     },
@@ -224,7 +234,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = true,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups912,
         .description = &kVm628Description,
         .status = &kStatusInputs54to69,
         .initialStatus = {.externalInputs = 0x0800, .outputs = 0x0005},
@@ -240,7 +250,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0008},
     },
@@ -255,7 +265,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kCommands6466,
+        .commands = &kCommandsGroup3,
         .status = &kStatusGroup3,
         .initialStatus = {.externalInputs = 0x0001, .outputs = 0x0080},
     },
@@ -272,7 +282,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0001},
     },
@@ -287,7 +297,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0001},
     },
@@ -302,7 +312,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0001},
     },
@@ -317,7 +327,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0009},
     },
@@ -334,7 +344,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kCommands6466,
+        .commands = &kCommandsGroup3,
         .status = &kStatusGroup3,
         .initialStatus = {.externalInputs = 0x0002, .outputs = 0x0080},
     },
@@ -350,7 +360,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kCommands6466,
+        .commands = &kCommandsGroup3,
         .status = &kStatusGroup3,
         .initialStatus = {.externalInputs = 0x0001, .outputs = 0x0080},
     },
@@ -365,7 +375,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kCommands6466,
+        .commands = &kCommandsGroup3,
         .status = &kStatusGroup3,
         .initialStatus = {.outputs = 0x0080},
     },
@@ -382,7 +392,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = false,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups124,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0001},
     },
@@ -397,7 +407,7 @@ constexpr ModelRow kModels[] = {
         .blocks = {},
         .multiRead = true,
         .formatCommands = true,
-        .commands = kGenericCommands,
+        .commands = &kCommandsGroups912,
         .description = &kBig401Description,
         .status = &kStatusInputs54to69,
         .initialStatus = {.outputs = 0x0001},
@@ -439,8 +449,10 @@ UnitModel toModel(const ModelRow& row) {
     }
     model.multiRead = row.multiRead;
     model.formatCommands = row.formatCommands;
-    for (std::string_view c : row.commands) {
-        model.commands.emplace(c);
+    if (row.commands != nullptr) {
+        model.commands =
+            UnitCommands{std::string(row.commands->activate), std::string(row.commands->store),
+                         std::string(row.commands->reset), row.commands->resetMask};
     }
     if (row.status != nullptr) {
         StatusLayout layout;

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +48,18 @@ struct StatusLayout {
     bool operator==(const StatusLayout&) const = default;
 };
 
+// The unit's own commands. Writing "1" to the activate code makes the written values the ones
+// the unit works with (its address and line settings among them); "1" to the store code keeps
+// them in the EEPROM for the next power-up. The reset input is set with "1" and released with
+// "0" on the reset code and shows as `resetMask` in the serial-input word.
+struct UnitCommands {
+    std::string activateCode;
+    std::string storeCode;
+    std::string resetCode;
+    std::uint16_t resetMask = 0;
+    bool operator==(const UnitCommands&) const = default;
+};
+
 // What distinguishes one kind of unit from another on the line. Pure data: the engine reads it,
 // a new kind of unit is a new row in the model table.
 struct UnitModel {
@@ -68,8 +79,9 @@ struct UnitModel {
     bool multiRead = false;
     // Understands the data-format commands "9>" (8 bits) and "9?" (back to normal).
     bool formatCommands = true;
-    // Further codes the unit acknowledges, whether asked for (read request) or written to.
-    std::set<std::string> commands;
+    // Activate, store and reset; none: written values take effect at once and nothing is
+    // stored, so a power cycle changes nothing.
+    std::optional<UnitCommands> commands;
     // Status registers and input commands; none: the unit has neither.
     std::optional<StatusLayout> status;
     UnitStatus initialStatus{};
@@ -82,6 +94,10 @@ inline constexpr char kCoprocessorVersionCode[] = "9/";
 inline constexpr char kMultiReadCode[] = "9g";
 inline constexpr char kEightBitCommand[] = "9>";
 inline constexpr char kNormalFormatCommand[] = "9?";
+// The unit's line settings: its address (two digits), baud-rate code and serial-format code.
+inline constexpr char kAddressRegister[] = "90";
+inline constexpr char kBaudRateRegister[] = "91";
+inline constexpr char kSerialFormatRegister[] = "92";
 
 // The format every unit switches to on "9>".
 inline constexpr LineFormat kEightBitLine{9600, 'e', 8, 1};

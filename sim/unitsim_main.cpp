@@ -33,6 +33,23 @@ std::string trimmed(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
+// What the unit is now and what it would come back with after a power cycle, ended by "OK".
+void printStatus(const qu32::sim::SimUnit& unit) {
+    using qu32::sim::toString;
+    std::cout << "model " << unit.model().name << (unit.plugged() ? "" : ", unplugged") << '\n'
+              << "address " << unit.address() << ", line " << toString(unit.normalLine())
+              << (unit.eightBitMode() ? " (now 8-bit: " + toString(unit.line()) + ")" : "") << '\n';
+    if (unit.storedAddress() != unit.address() || !(unit.storedLine() == unit.normalLine())) {
+        std::cout << "after power-up: address " << unit.storedAddress() << ", line "
+                  << toString(unit.storedLine()) << '\n';
+    }
+    for (const auto& v : unit.unstoredValues()) {
+        std::cout << "not stored: " << v.code << " = " << v.working << " (stored " << v.stored
+                  << ")\n";
+    }
+    std::cout << "OK status" << std::endl;
+}
+
 // Carries out one command line; returns false when the program should end.
 bool runCommand(qu32::sim::PtyHost& host, const std::string& line) {
     const std::string command = trimmed(line);
@@ -49,6 +66,8 @@ bool runCommand(qu32::sim::PtyHost& host, const std::string& line) {
     } else if (command == "replug") {
         host.replug();
         std::cout << "OK replugged" << std::endl;
+    } else if (command == "status") {
+        host.withUnit([](qu32::sim::SimUnit& unit) { printStatus(unit); });
     } else if (command.rfind("model ", 0) == 0) {
         const std::string name = trimmed(command.substr(6));
         if (host.replaceModel(name)) {
@@ -113,7 +132,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Simulated unit behind a pseudo-terminal. Prints \"PTY <device>\", then serves.\n"
-        "Commands on standard input, one per line: unplug, replug, model NAME, quit.");
+        "Commands on standard input, one per line: unplug, replug, model NAME, status, quit.");
     parser.addHelpOption();
     const QCommandLineOption modelOption("model", "Unit model to simulate.", "name", "generic");
     const QCommandLineOption addressOption("address", "Unit address (two characters).", "nn");

@@ -95,5 +95,38 @@ TEST(PtyHost, ServesAClientOnTheSlaveDevice) {
     EXPECT_FALSE(host.running());
 }
 
+void setClientSpeed(int fd, speed_t speed) {
+    termios t{};
+    tcgetattr(fd, &t);
+    cfsetospeed(&t, speed);
+    cfsetispeed(&t, speed);
+    tcsetattr(fd, TCSANOW, &t);
+}
+
+TEST(PtyHost, ClientMustFollowTheBaudRateTheUnitActivates) {
+    PtyHost host(*findModel("aa459"));
+    ASSERT_TRUE(host.valid()) << host.lastError();
+    host.setWireTimeEmulation(false);
+    ASSERT_TRUE(host.start());
+    const int fd = openClient(host.slavePath());
+    ASSERT_GE(fd, 0);
+
+    for (const Bytes& frame : {writeFrame("11", "91", "5"), writeFrame("11", "67", "1")}) {
+        ASSERT_EQ(write(fd, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
+        EXPECT_EQ(readAnswer(fd, 1, 1000), Bytes{kAck});
+    }
+    const Bytes request = readRequest("11", "91");
+    ASSERT_EQ(write(fd, request.data(), request.size()), 6);
+    EXPECT_TRUE(readAnswer(fd, 1, 100).empty());
+
+    setClientSpeed(fd, B19200);
+    const Bytes expected = textAnswerFor("91", "5");
+    ASSERT_EQ(write(fd, request.data(), request.size()), 6);
+    EXPECT_EQ(readAnswer(fd, expected.size(), 1000), expected);
+
+    close(fd);
+    host.stop();
+}
+
 }  // namespace
 }  // namespace qu32::sim

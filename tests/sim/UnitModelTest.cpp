@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace qu32::sim {
 namespace {
@@ -40,7 +42,9 @@ TEST(UnitModel, ParameterRegistersStayClearOfTheUnitsOwnCodes) {
         std::set<std::string> own = {kSoftwareVersionCode,    kStandardVersionCode,
                                      kCoprocessorVersionCode, kMultiReadCode,
                                      kEightBitCommand,        kNormalFormatCommand};
-        own.insert(m.commands.begin(), m.commands.end());
+        if (m.commands) {
+            own.insert({m.commands->activateCode, m.commands->storeCode, m.commands->resetCode});
+        }
         for (const auto& [code, data] : m.blocks) {
             own.insert(code);
         }
@@ -54,6 +58,71 @@ TEST(UnitModel, ParameterRegistersStayClearOfTheUnitsOwnCodes) {
         }
         for (const auto& [code, spec] : m.registers) {
             EXPECT_FALSE(own.contains(code)) << name << " " << code;
+        }
+    }
+}
+
+// Every unit activates, stores and resets on its group's codes, and its reset input is the one
+// the status word shows.
+TEST(UnitModel, CommandsAreThoseOfTheUnitsGroup) {
+    const struct {
+        const char* activate;
+        const char* store;
+        const char* reset;
+        std::uint16_t resetMask;
+        std::vector<std::string> models;
+    } groups[] = {
+        {"67",
+         "68",
+         "60",
+         0x0080,
+         {"nt876", "aa459", "aa45901", "aa45907", "aa45909", "aa45911", "cng-unit"}},
+        {"64", "66", "60", 0x0080, {"um516x", "e81390710", "probe-um516", "probe-aa516"}},
+        {"67", "68", "58", 0x0200, {"generic", "tq593", "vm628", "big401"}},
+    };
+    std::size_t covered = 0;
+    for (const auto& g : groups) {
+        for (const std::string& name : g.models) {
+            const UnitModel m = *findModel(name);
+            ASSERT_TRUE(m.commands) << name;
+            EXPECT_EQ(*m.commands, (UnitCommands{g.activate, g.store, g.reset, g.resetMask}))
+                << name;
+            if (m.status && m.status->inputCommands.contains(g.reset)) {
+                EXPECT_EQ(m.status->inputCommands.at(g.reset), g.resetMask) << name;
+            }
+            ++covered;
+        }
+    }
+    EXPECT_EQ(covered, modelNames().size());
+}
+
+// The line registers take only what the unit can be set to, and start as the unit talks.
+TEST(UnitModel, LineRegistersAreRangedAndMatchTheUnitsLine) {
+    const struct {
+        const char* code;
+        long long maxValue;
+    } limits[] = {{kAddressRegister, 99}, {kBaudRateRegister, 6}, {kSerialFormatRegister, 9}};
+    for (const std::string& name : modelNames()) {
+        const UnitModel m = *findModel(name);
+        for (const auto& l : limits) {
+            const auto reg = m.registers.find(l.code);
+            if (reg == m.registers.end()) {
+                continue;
+            }
+            ASSERT_TRUE(reg->second.range) << name << " " << l.code;
+            EXPECT_GE(reg->second.range->minValue, 0) << name << " " << l.code;
+            EXPECT_LE(reg->second.range->maxValue, l.maxValue) << name << " " << l.code;
+        }
+        if (const auto a = m.registers.find(kAddressRegister); a != m.registers.end()) {
+            EXPECT_EQ(a->second.initialValue, m.defaultAddress) << name;
+        }
+        if (const auto b = m.registers.find(kBaudRateRegister); b != m.registers.end()) {
+            EXPECT_EQ(baudForCode(std::stoll(b->second.initialValue)), m.normalLine.baud) << name;
+        }
+        if (const auto f = m.registers.find(kSerialFormatRegister); f != m.registers.end()) {
+            EXPECT_EQ(withFormatCode(m.normalLine, std::stoll(f->second.initialValue)),
+                      m.normalLine)
+                << name;
         }
     }
 }
