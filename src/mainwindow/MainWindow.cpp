@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include <charconv>
 #include <exception>
 
 #include "settings/ProgramFolder.h"
@@ -15,6 +16,9 @@ constexpr char kInitializing[] = "Initializing Communication ...";
 constexpr std::size_t kValueTextLength = 12;
 constexpr std::size_t kVersionLength = 8;
 constexpr int kParameterAttempts = 6;
+constexpr char kUnitAddressCode[] = "90";
+constexpr char kSerialFormatRegister[] = "92";
+constexpr int kMaxUnitAddress = 99;
 
 // A fault inside one step of start-up, shut-down or a tick is dropped and the sequence goes on
 // with the next step, so the window always opens, closes and keeps cycling.
@@ -61,6 +65,9 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     list.canEdit = [this] { return descriptionLoaded || !ParFileName.empty(); };
     list.schedulerBusy = [this] { return scheduler.IsBusy(); };
     list.parFileChanged = &ParFileChanged;
+    list.changeRequested = [this](const std::string& code, const std::string& value, int index) {
+        commands.ChangeParameter(code, value, index);
+    };
 }
 
 MainWindow::~MainWindow() {
@@ -181,6 +188,32 @@ void MainWindow::returnToInit() {
     state_ = INIT;
     trapped([&] { refreshCaption(); });
     trapped([&] { io.clearLiveDisplay(); });
+}
+
+bool MainWindow::ChangeSerial(const std::vector<std::pair<std::string, std::string>>& written) {
+    bool follow = false;
+    for (const auto& [code, value] : written) {
+        const std::string wire = CleanValue(value);
+        const char* first = wire.data() + (!wire.empty() && wire[0] == '+' ? 1 : 0);
+        int n = -1;
+        const auto [end, ec] = std::from_chars(first, wire.data() + wire.size(), n);
+        // A setting the PC cannot take would only cut it off from the unit.
+        if (ec != std::errc() || end != wire.data() + wire.size() || n < 0)
+            continue;
+        if (code == kUnitAddressCode && n <= kMaxUnitAddress) {
+            comm.UnitAddress = std::string{char('0' + n / 10), char('0' + n % 10)};
+        } else if (code == kBaudRateCode && n < kBaudRateCodeCount) {
+            comm.BaudRateCode = n;
+        } else if (code == kSerialFormatRegister && n < kSerialFormatCount) {
+            comm.SerialFormatCode = n;
+        } else {
+            continue;
+        }
+        follow = true;
+    }
+    if (follow)
+        link.SetSerial();
+    return follow;
 }
 
 void MainWindow::MainInterrupt_Timer() {

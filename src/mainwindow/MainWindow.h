@@ -3,8 +3,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "datasets/FirmwareSelection.h"
+#include "mainwindow/Commands.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/IoDisplay.h"
 #include "mainwindow/MainCycleState.h"
@@ -48,6 +51,14 @@ class MainWindow {
     void refreshCaption();
     // Back to initialisation: caption refreshed, live display cleared.
     void returnToInit();
+    // The PC follows the unit after its address ("90"), baud-rate code ("91") or serial-format
+    // code ("92") was written: the values become the serial settings and the port is reopened
+    // with them. Other codes, and values the PC cannot use, are passed over. True when the port
+    // was reopened.
+    bool ChangeSerial(const std::vector<std::pair<std::string, std::string>>& written);
+    bool ChangeSerial(const std::string& code, const std::string& value) {
+        return ChangeSerial({{code, value}});
+    }
 
     // Called once the window has unloaded.
     std::function<void()> onClosed;
@@ -72,6 +83,8 @@ class MainWindow {
     ValueDisplay valueDisplay;
     IoDisplay io;
     ParameterList list;
+    // Producers and menu handlers; the Qt window calls them.
+    Commands commands{*this};
 
     // The command-line monitor takes its settings from its options, not from the file.
     bool useConfigFile = true;

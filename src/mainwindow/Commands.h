@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "operations/Scheduler.h"
+#include "platform/Controls.h"
+
+namespace qu32 {
+
+class MainWindow;
+
+// Text of the information box.
+inline constexpr char kInfoTitle[] = "Info";
+inline constexpr char kReleaseName[] = "nimbus";
+inline constexpr char kReleaseDate[] = "03/05/2010";
+inline constexpr char kSupportedPlatforms[] =
+    "Windows XP SP3, Windows Vista (32 bit), Windows 7 (32 bit)";
+inline constexpr char kSupportedBaudRates[] = "9600, 19200, 38400";
+
+// The command buttons and menu entries of the main window. Almost every handler only hands an
+// operation to the scheduler, which the main cycle runs on its next tick; the close prompt, the
+// information box and exit are handled at once. A click on a disabled control does nothing, as
+// the window would not deliver it.
+class Commands {
+  public:
+    explicit Commands(MainWindow& window) : window_(window) {}
+    Commands(const Commands&) = delete;
+    Commands& operator=(const Commands&) = delete;
+
+    // "CONTROLS" frame.
+    void Transmit_Click();
+    void TransmitAll_Click();
+    void Read_Pars_Click();
+    void StoreEEProm_Click();
+    void Re_Set_Click();
+    // "INPUTS" frame: toggles input `index` (0 to 15) from its last polled state.
+    void Command1_Click(int index);
+    // Enter in the parameter list: register code, value in wire form, parameter index.
+    void ChangeParameter(const std::string& code, const std::string& wireValue, int index);
+
+    // Menus.
+    void mnOpen_Click();
+    void mnClose_Click();
+    void mnSave_Click();
+    void mnSaveAs_Click();
+    void mnPrint_Click();
+    void mnDisable_Click();
+    void mnExit_Click();
+    void mnCommSettings_Click();
+    void mnuTesting2_Click();
+    void mnInfo_Click();
+
+    // Parameter files, printing and the settings dialog are attached here by their own code;
+    // while a hook is empty its command does nothing.
+    // "&Open ...." and "&Print ....", run at once.
+    std::function<void()> openParFile;
+    std::function<void()> printParList;
+    // The "Save" and "SaveAs" operations; true when the file was written.
+    std::function<bool()> saveParFile;
+    std::function<bool()> saveParFileAs;
+    // The "ConfigCom" operation: nothing while the settings dialog is open; otherwise close the
+    // port, disable the main cycle and open the dialog, which reopens the port and starts
+    // initialisation again when it closes.
+    std::function<void()> configCom;
+
+  private:
+    bool offer(PointerWhileWaiting pointer,
+               const std::function<std::unique_ptr<IBaseOperation>()>& make);
+    void offerControl(Control& button, const std::string& operationName, const std::string& code,
+                      const std::string& value);
+    bool offerGui(const std::string& code, Control& entry, PointerWhileWaiting pointer,
+                  const std::string& followUp = {});
+
+    MainWindow& window_;
+};
+
+}  // namespace qu32

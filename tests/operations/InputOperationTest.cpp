@@ -1,0 +1,43 @@
+#include "operations/InputOperation.h"
+
+#include "operations/OperationFixture.h"
+
+namespace qu32::test {
+namespace {
+
+using InputOperations = OperationFixture;
+
+TEST_F(InputOperations, EachClickSendsTheOppositeOfThePolledStateAndShowsTheOutcome) {
+    auto& start = watch(window.form.Command1[0]);  // "Start", set with "54"
+    auto& stop = watch(window.form.Command1[1]);   // "Stopp", set with "55"
+    for (int click = 0; click < 2; ++click) {
+        window.commands.Command1_Click(0);
+        ASSERT_TRUE(runPending());
+        loop.runFor(500);
+        EXPECT_EQ(window.form.Panel3D1[0].backColor(), click == 0 ? kBlue : kWhite);
+    }
+    unit.injectFault(fault(sim::FaultKind::Nak, "55", -1));
+    window.commands.Command1_Click(1);
+    ASSERT_TRUE(runPending());
+
+    const Strings wire = takeWire();
+    EXPECT_EQ(count(wire, "11 54=1"), 1);
+    EXPECT_EQ(count(wire, "11 54=0"), 1);
+    EXPECT_EQ(count(wire, "11 55=1"), kWriteAttempts);
+    EXPECT_EQ(texts(start), (Strings{"OK", "Start", "OK", "Start"}));
+    EXPECT_NEAR(shownFor(start, 0), kOutcomeShowMs, 1);
+    EXPECT_EQ(texts(stop), (Strings{"ERROR", "Stopp"}));
+    EXPECT_EQ(dialogs.beeps, 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    for (int index : {8, -1, kInputButtons})  // a terminal input only, none at all
+        window.commands.Command1_Click(index);
+    EXPECT_FALSE(window.scheduler.IsBusy());
+
+    clsInputOperation alone(window);
+    alone.Add("55", "1", window.form.Command1[1], "OK", "ERROR");
+    EXPECT_EQ(executeAlone(alone), -2);
+}
+
+}  // namespace
+}  // namespace qu32::test
