@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "unit/ParamFormat.h"
@@ -18,591 +17,183 @@
 namespace qu32 {
 namespace {
 
-constexpr BuiltInSet kAllSets[] = {BuiltInSet::A,         BuiltInSet::B, BuiltInSet::C,
-                                   BuiltInSet::D,         BuiltInSet::E, BuiltInSet::ProbeAA516,
-                                   BuiltInSet::ProbeUM516};
+using S = BuiltInSet;
 
 std::string str(std::string_view text) {
     return std::string(text);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Shape of every set: counts, headings, identity.
-
-struct SetShape {
-    BuiltInSet set;
-    std::size_t rows;
-    int inputs;
-    int outputs;
-    std::vector<std::size_t> headingRows;  // DATA-IN, the blank separator, the set-up heading
-    std::string setupHeading;
-    std::optional<int> unitGroup;  // nullopt: the set leaves the group alone
-};
-
-const std::vector<SetShape>& shapes() {
-    static const std::vector<SetShape> kShapes{
-        {BuiltInSet::A, 30, 16, 4, {0, 17, 18}, "SET-UP", std::nullopt},
-        {BuiltInSet::B, 31, 16, 4, {0, 18, 19}, "SET-UP", std::nullopt},
-        {BuiltInSet::C, 31, 16, 4, {0, 18, 19}, "SET-UP", std::nullopt},
-        {BuiltInSet::D, 31, 16, 4, {0, 18, 19}, "SET-UP", std::nullopt},
-        {BuiltInSet::E, 35, 16, 8, {0, 22, 23}, "SETUP", 3},
-        {BuiltInSet::ProbeAA516, 19, 16, 8, {0, 13, 14}, "SETUP", 3},
-        {BuiltInSet::ProbeUM516, 22, 16, 8, {0, 16, 17}, "SETUP", 3},
-    };
-    return kShapes;
-}
-
-TEST(BuiltInDataSets, CountsHeadingsAndGroupOfEverySet) {
-    for (const SetShape& shape : shapes()) {
-        const DataSet& set = builtInDataSet(shape.set);
-        SCOPED_TRACE(str(set.name));
-        EXPECT_EQ(set.rows.size(), shape.rows);
-        EXPECT_EQ(set.inputCount, shape.inputs);
-        EXPECT_EQ(set.outputCount, shape.outputs);
-        EXPECT_EQ(set.inputs.size(), 16u);
-        EXPECT_EQ(set.outputs.size(), 8u);
-        EXPECT_EQ(set.identity.unitGroup, shape.unitGroup);
-
-        std::vector<std::size_t> headings;
-        for (std::size_t i = 0; i < set.rows.size(); ++i) {
-            if (set.rows[i].code == "xx")
-                headings.push_back(i);
-        }
-        EXPECT_EQ(headings, shape.headingRows);
-        ASSERT_EQ(headings.size(), 3u);
-        EXPECT_EQ(set.rows[headings[0]].text, "DATA-IN");
-        EXPECT_EQ(set.rows[headings[1]].text, "");
-        EXPECT_EQ(set.rows[headings[2]].text, shape.setupHeading);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Row invariants that a slip in a table would break.
-
-// Rows whose range is wider than their display, kept as the unit's documentation has them.
-bool isKnownWideRange(const DataSet& set, std::size_t row) {
-    // AA516 "Offset": 4 digits shown, minimum -32000.
-    return &set == &builtInDataSet(BuiltInSet::ProbeAA516) && row == 4;
+std::string describe(const DataSetRow& r) {
+    return str(r.text) + "|" + str(r.code) + "|" + std::to_string(r.digits) + "|" +
+           std::to_string(r.decimalPos) + "|" + std::to_string(r.signKind) + "|" +
+           std::to_string(r.minValue) + ".." + std::to_string(r.maxValue);
 }
 
 int decimalDigitCount(std::int64_t value) {
-    value = std::llabs(value);
     int count = 1;
-    while (value >= 10) {
-        value /= 10;
+    for (value = std::llabs(value); value >= 10; value /= 10)
         ++count;
-    }
     return count;
 }
 
-TEST(BuiltInDataSets, HeadingRowsCarryNoFormatAndTheMarkerRange) {
-    for (BuiltInSet id : kAllSets) {
-        const DataSet& set = builtInDataSet(id);
-        for (std::size_t i = 0; i < set.rows.size(); ++i) {
-            const DataSetRow& row = set.rows[i];
-            if (row.code != "xx")
-                continue;
-            SCOPED_TRACE(str(set.name) + " row " + std::to_string(i));
-            EXPECT_EQ(row.digits, 0);
-            EXPECT_EQ(row.decimalPos, kNoDecimalPoint);
-            EXPECT_EQ(row.signKind, kSignKindUnsigned);
-            EXPECT_EQ(row.minValue, kHeadingBound);
-            EXPECT_EQ(row.maxValue, kHeadingBound);
-        }
-    }
+// A UTF-8 umlaut pasted into a table would show as two odd characters in the list.
+bool isLatin1(std::string_view text) {
+    return text.find('\xC3') == std::string_view::npos && text.find("  ") == std::string_view::npos;
 }
 
-TEST(BuiltInDataSets, RegisterCodesAreTwoCharactersAndUniqueWithinASet) {
-    for (BuiltInSet id : kAllSets) {
+// Counts, headings, codes, ranges and formats of every table.
+TEST(BuiltInDataSets, EveryTableHoldsTogether) {
+    // set, rows, outputs, blank heading (DATA-IN is row 0, the set-up heading follows), group
+    const std::tuple<S, std::size_t, int, std::size_t, const char*, std::optional<int>> shapes[]{
+        {S::A, 30, 4, 17, "SET-UP", std::nullopt},
+        {S::B, 31, 4, 18, "SET-UP", std::nullopt},
+        {S::C, 31, 4, 18, "SET-UP", std::nullopt},
+        {S::D, 31, 4, 18, "SET-UP", std::nullopt},
+        {S::E, 35, 8, 22, "SETUP", 3},
+        {S::ProbeAA516, 19, 8, 13, "SETUP", 3},
+        {S::ProbeUM516, 22, 8, 16, "SETUP", 3}};
+    for (const auto& [id, rows, outputs, blank, setupHeading, group] : shapes) {
         const DataSet& set = builtInDataSet(id);
-        std::set<std::string_view> seen;
+        SCOPED_TRACE(str(set.name));
+        EXPECT_EQ(set.rows.size(), rows);
+        EXPECT_EQ(set.inputCount, 16);
+        EXPECT_EQ(set.outputCount, outputs);
+        EXPECT_EQ(set.identity.unitGroup, group);
+        EXPECT_FALSE(set.groupRegisters.has_value());
+        std::vector<std::size_t> headings;
+        std::set<std::string_view> codes;
         for (std::size_t i = 0; i < set.rows.size(); ++i) {
             const DataSetRow& row = set.rows[i];
-            SCOPED_TRACE(str(set.name) + " row " + std::to_string(i));
+            SCOPED_TRACE(describe(row));
+            EXPECT_TRUE(isLatin1(row.text));
             ASSERT_EQ(row.code.size(), 2u);
-            for (char c : row.code)
-                EXPECT_TRUE(c >= '0' && c <= 'z') << "code " << row.code;
-            if (row.code != "xx") {
-                EXPECT_TRUE(seen.insert(row.code).second) << "duplicate code " << row.code;
-            }
-        }
-    }
-}
-
-TEST(BuiltInDataSets, TextsAreLatin1WithoutStraySpaces) {
-    // A UTF-8 umlaut pasted into a table would show as two odd characters in the list.
-    const auto allowed = [](unsigned char c) {
-        return (c >= 0x20 && c < 0x7F) || c == 0xE4 || c == 0xF6 || c == 0xFC || c == 0xC4 ||
-               c == 0xD6 || c == 0xDC || c == 0xDF;
-    };
-    const auto check = [&](std::string_view text, const std::string& where) {
-        SCOPED_TRACE(where);
-        for (unsigned char c : text)
-            EXPECT_TRUE(allowed(c)) << "byte " << int{c};
-        if (!text.empty()) {
-            EXPECT_NE(text.front(), ' ');
-            EXPECT_NE(text.back(), ' ');
-        }
-        EXPECT_EQ(text.find("  "), std::string_view::npos);
-    };
-    for (BuiltInSet id : kAllSets) {
-        const DataSet& set = builtInDataSet(id);
-        for (std::size_t i = 0; i < set.rows.size(); ++i)
-            check(set.rows[i].text, str(set.name) + " row " + std::to_string(i));
-        for (std::size_t k = 0; k < set.inputs.size(); ++k)
-            check(set.inputs[k].text, str(set.name) + " input " + std::to_string(k));
-        for (std::size_t k = 0; k < set.outputs.size(); ++k)
-            check(set.outputs[k].text, str(set.name) + " output " + std::to_string(k));
-    }
-}
-
-TEST(BuiltInDataSets, EveryParameterFormatIsOneTheUnitCouldDescribe) {
-    constexpr std::uint8_t kSignedBit = 0x80;
-    constexpr std::uint8_t kHashBit = 0x20;
-    constexpr int kMaxDigitCharacters = 10;  // a 32-bit value has at most 10 digits
-    for (BuiltInSet id : kAllSets) {
-        const DataSet& set = builtInDataSet(id);
-        for (std::size_t i = 0; i < set.rows.size(); ++i) {
-            const DataSetRow& row = set.rows[i];
-            if (row.code == "xx")
+            if (row.code == "xx") {
+                headings.push_back(i);
+                EXPECT_EQ(describe(row), str(row.text) + "|xx|0|-1|1|-77..-77");
                 continue;
-            SCOPED_TRACE(str(set.name) + " row " + std::to_string(i) + " " + str(row.text));
-
-            ASSERT_TRUE(row.signKind == kSignKindSigned || row.signKind == kSignKindUnsigned ||
-                        row.signKind == kSignKindHash);
-            EXPECT_LE(row.minValue, row.maxValue);
-            if (row.signKind == kSignKindUnsigned) {
-                EXPECT_GE(row.minValue, 0);
             }
+            EXPECT_TRUE(codes.insert(row.code).second) << "duplicate code";
+            EXPECT_LE(row.minValue, row.maxValue);
+            EXPECT_TRUE(row.signKind != kSignKindUnsigned || row.minValue >= 0);
 
-            // The display text is digits + 1 characters: an optional sign, the digits and an
-            // optional point, which needs a digit on either side.
+            // Display text of digits + 1 characters: optional sign, digits, optional point.
             const int signChars = row.signKind == kSignKindUnsigned ? 0 : 1;
             const bool hasPoint = row.decimalPos != kNoDecimalPoint;
             const int digitChars = row.digits + 1 - signChars - (hasPoint ? 1 : 0);
-            ASSERT_GE(digitChars, 1);
-            ASSERT_LE(digitChars, kMaxDigitCharacters);
-            if (hasPoint) {
-                EXPECT_GE(row.decimalPos, signChars + 1);
-                EXPECT_LE(row.decimalPos, row.digits - 1);
-            }
-
-            // The same format written as the unit's two format bytes decodes back to the row.
-            const int fractionDigits = hasPoint ? row.digits - row.decimalPos : 0;
-            const auto digitsByte = static_cast<std::uint8_t>(
-                digitChars | (row.signKind == kSignKindUnsigned ? 0 : kSignedBit) |
-                (row.signKind == kSignKindHash ? kHashBit : 0));
-            const ParamFormat decoded =
-                formatFromBytes(digitsByte, static_cast<std::uint8_t>(fractionDigits));
-            EXPECT_EQ(decoded.digits, row.digits);
-            EXPECT_EQ(decoded.signKind, row.signKind);
-            EXPECT_EQ(decoded.decimalPos, row.decimalPos);
-
+            ASSERT_TRUE(digitChars >= 1 && digitChars <= 10);
+            EXPECT_TRUE(!hasPoint || (row.decimalPos > signChars && row.decimalPos < row.digits));
+            // AA516 "Offset" shows 4 digits with a minimum of -32000, as the unit has it.
+            const bool knownWide = id == S::ProbeAA516 && row.code == "03";
             const int widest =
                 std::max(decimalDigitCount(row.minValue), decimalDigitCount(row.maxValue));
-            if (isKnownWideRange(set, i)) {
-                EXPECT_GT(widest, digitChars) << "no longer an exception";
-            } else {
-                EXPECT_LE(widest, digitChars) << "range wider than the display";
-            }
-        }
-    }
-}
+            EXPECT_EQ(widest > digitChars, knownWide) << "range against display width";
 
-TEST(BuiltInDataSets, InputAndOutputSlotsAreConsistent) {
-    for (BuiltInSet id : kAllSets) {
-        const DataSet& set = builtInDataSet(id);
-        for (std::size_t k = 0; k < set.inputs.size(); ++k) {
-            const DataSetInput& input = set.inputs[k];
-            SCOPED_TRACE(str(set.name) + " input " + std::to_string(k));
-            EXPECT_TRUE(input.serial == 0 || input.serial == 1);
-            EXPECT_TRUE(input.external == 0 || input.external == 1);
-            // An unnamed slot is never offered, a named one always is in some way.
-            EXPECT_EQ(input.text.empty(), input.serial == 0 && input.external == 0);
-            EXPECT_FALSE(input.commandCode.has_value());
-            if (input.mask) {
-                EXPECT_EQ(std::popcount(static_cast<unsigned>(*input.mask)), 1);
-            }
+            // The same format as the unit's two format bytes decodes back to the row.
+            const ParamFormat decoded = formatFromBytes(
+                static_cast<std::uint8_t>(digitChars | (signChars ? 0x80 : 0) |
+                                          (row.signKind == kSignKindHash ? 0x20 : 0)),
+                static_cast<std::uint8_t>(hasPoint ? row.digits - row.decimalPos : 0));
+            EXPECT_EQ(std::tie(decoded.digits, decoded.signKind, decoded.decimalPos),
+                      std::tie(row.digits, row.signKind, row.decimalPos));
+        }
+        ASSERT_EQ(headings, (std::vector<std::size_t>{0, blank, blank + 1}));
+        EXPECT_EQ(set.rows[0].text, "DATA-IN");
+        EXPECT_EQ(set.rows[blank].text, "");
+        EXPECT_EQ(set.rows[blank + 1].text, setupHeading);
+        for (const DataSetInput& input : set.inputs) {
+            EXPECT_TRUE(isLatin1(input.text));
+            EXPECT_EQ(input.text.empty(), input.serial == 0 && input.external == 0) << input.text;
         }
         for (std::size_t k = 0; k < set.outputs.size(); ++k) {
-            SCOPED_TRACE(str(set.name) + " output " + std::to_string(k));
-            EXPECT_EQ(set.outputs[k].text.empty(), static_cast<int>(k) >= set.outputCount);
-            EXPECT_FALSE(set.outputs[k].mask.has_value());
+            EXPECT_TRUE(isLatin1(set.outputs[k].text));
+            EXPECT_EQ(set.outputs[k].text.empty(), static_cast<int>(k) >= set.outputCount) << k;
         }
-        EXPECT_FALSE(set.groupRegisters.has_value());
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Spot checks against the documented tables.
-
-void expectRow(const DataSet& set, std::size_t index, const DataSetRow& expected) {
-    ASSERT_LT(index, set.rows.size());
-    const DataSetRow& row = set.rows[index];
-    SCOPED_TRACE(str(set.name) + " row " + std::to_string(index));
-    EXPECT_EQ(row.text, expected.text);
-    EXPECT_EQ(row.code, expected.code);
-    EXPECT_EQ(row.digits, expected.digits);
-    EXPECT_EQ(row.decimalPos, expected.decimalPos);
-    EXPECT_EQ(row.signKind, expected.signKind);
-    EXPECT_EQ(row.minValue, expected.minValue);
-    EXPECT_EQ(row.maxValue, expected.maxValue);
-}
-
-TEST(BuiltInDataSets, SpotChecksOfRows) {
-    const DataSet& a = builtInDataSet(BuiltInSet::A);
-    expectRow(a, 1, {"Factor 1", "00", 5, 1, 1, 1, 99999});
-    expectRow(a, 2, {"Faktor 2", "01", 5, 1, 1, 1, 99999});  // set A's own spelling
-    expectRow(a, 8, {"Index Window", "16", 3, -1, 1, 1, 9999});
-    expectRow(a, 26, {"Offset Correction", "47", 2, -1, 0, -99, 99});
-    expectRow(a, 29, {"Gain Total", "50", 3, -1, 1, 0, 9999});
-
-    const DataSet& b = builtInDataSet(BuiltInSet::B);
-    expectRow(b, 2, {"Factor 2", "01", 5, 1, 1, 1, 99999});
-    expectRow(b, 17, {"Sampling Time", "17", 3, -1, 1, 1, 1000});
-    expectRow(b, 30, {"Gain Total", "50", 4, -1, 1, 0, 65535});
-
-    const DataSet& e = builtInDataSet(BuiltInSet::E);
-    expectRow(e, 1, {"Length", "00", 4, 3, 1, 1, 9999});
-    expectRow(e, 2, {"Pulses Master/Rev", "01", 5, -1, 1, 1, 200000});
-    expectRow(e, 34, {"Gain Total", "50", 4, -1, 1, 0, 65535});
-
-    const DataSet& aa = builtInDataSet(BuiltInSet::ProbeAA516);
-    expectRow(aa, 1, {"Packungsl\xE4nge", "00", 4, 3, 1, 1, 9999});
-    expectRow(aa, 4, {"Offset", "03", 5, 4, 0, -32000, 9999});
-    expectRow(aa, 18, {"Gain Total", "50", 4, -1, 1, 0, 65535});
-
-    const DataSet& um = builtInDataSet(BuiltInSet::ProbeUM516);
-    expectRow(um, 6, {"Synchronl\xE4nge", "05", 4, 3, 1, 1, 9999});
-    expectRow(um, 15, {"Synchrongeschw.", "14", 4, 3, 0, -999, 999});
-    expectRow(um, 21, {"Gain Total", "48", 4, -1, 1, 0, 65535});
-}
-
-TEST(BuiltInDataSets, SetsBAndCAreOneTableAndDDiffersOnlyInGainTotal) {
-    const DataSet& b = builtInDataSet(BuiltInSet::B);
-    const DataSet& c = builtInDataSet(BuiltInSet::C);
-    const DataSet& d = builtInDataSet(BuiltInSet::D);
-    ASSERT_EQ(c.rows.size(), b.rows.size());
-    ASSERT_EQ(d.rows.size(), b.rows.size());
-    for (std::size_t i = 0; i < b.rows.size(); ++i) {
-        expectRow(c, i, b.rows[i]);
-        DataSetRow expected = b.rows[i];
-        if (i == 30)
-            expected.maxValue = 99999;
-        expectRow(d, i, expected);
-    }
-    // Set A is the older table: no "Sampling Time", narrower LV-Calculation and gains.
-    const DataSet& a = builtInDataSet(BuiltInSet::A);
-    expectRow(a, 20, {"LV-Calculation", "41", 0, -1, 1, 1, 4});
-    expectRow(b, 21, {"LV-Calculation", "41", 0, -1, 1, 1, 8});
-}
-
-std::vector<std::string> inputTexts(const DataSet& set) {
-    std::vector<std::string> texts;
-    for (const DataSetInput& input : set.inputs)
-        texts.emplace_back(input.text);
-    return texts;
-}
-
-std::vector<int> flags(const DataSet& set, int DataSetInput::*flag) {
-    std::vector<int> values;
-    for (const DataSetInput& input : set.inputs)
-        values.push_back(input.*flag);
-    return values;
-}
-
-std::vector<std::string> outputTexts(const DataSet& set) {
-    std::vector<std::string> texts;
-    for (const DataSetOutput& output : set.outputs)
-        texts.emplace_back(output.text);
-    return texts;
-}
-
-TEST(BuiltInDataSets, InputsAndOutputsOfSetsAToD) {
-    const std::vector<std::string> texts{"",
-                                         "",
-                                         "",
-                                         "",
-                                         "",
-                                         "",
-                                         "Reset",
-                                         "S-Index HTL",
-                                         "M-Index HTL",
-                                         "S-Index TTL",
-                                         "M-Index TTL",
-                                         "Trim-",
-                                         "Trim+",
-                                         "Activate Data",
-                                         "Store EEProm",
-                                         ""};
-    const std::vector<int> serial{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
-    const std::vector<int> external{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0};
-    const std::vector<std::string> outputs{"Ready", "Alert", "Out Of Sync", "Index OK", "", "",
-                                           "",      ""};
-    for (BuiltInSet id : {BuiltInSet::A, BuiltInSet::B, BuiltInSet::C, BuiltInSet::D}) {
-        const DataSet& set = builtInDataSet(id);
-        SCOPED_TRACE(str(set.name));
-        EXPECT_EQ(inputTexts(set), texts);
-        EXPECT_EQ(flags(set, &DataSetInput::serial), serial);
-        EXPECT_EQ(flags(set, &DataSetInput::external), external);
-        EXPECT_EQ(outputTexts(set), outputs);
-        for (const DataSetInput& input : set.inputs)
-            EXPECT_FALSE(input.mask.has_value());
-        EXPECT_FALSE(set.identity.softwareVersion || set.identity.standardVersion ||
-                     set.identity.unitType || set.identity.versionForm || set.identity.unitGroup);
-    }
-}
-
-TEST(BuiltInDataSets, InputsAndOutputsOfSetE) {
-    const DataSet& e = builtInDataSet(BuiltInSet::E);
-    EXPECT_EQ(inputTexts(e), (std::vector<std::string>{
-                                 "Reset", "Photocell 1", "Photocell 2", "Read PI", "Activate Data",
-                                 "Start Ref.", "Store EEPROM", "Finish Ref.", "Bb Detect. Off",
-                                 "Bonbon Missing", "Photocell 3", "Photocell 4", "Select Photocell",
-                                 "Printmark Off", "Adjust Mode On", "Single Bbs On"}));
-    EXPECT_EQ(flags(e, &DataSetInput::serial),
-              (std::vector<int>{1, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(flags(e, &DataSetInput::external), std::vector<int>(16, 1));
-    std::vector<std::optional<int>> masks;
-    for (const DataSetInput& input : e.inputs)
-        masks.push_back(input.mask);
-    std::vector<std::optional<int>> expectedMasks(12, std::nullopt);
-    expectedMasks.insert(expectedMasks.end(), {1024, 2048, 512, 256});
-    EXPECT_EQ(masks, expectedMasks);
-    EXPECT_EQ(outputTexts(e),
-              (std::vector<std::string>{"Alert 3", "Alert 4", "Bonbon Missing", "Diff. Error",
-                                        "Index OK/Win 4", "Master MC/Win 3", "Slave MC/BB-Win",
-                                        "Ready"}));
-    EXPECT_FALSE(e.identity.softwareVersion || e.identity.standardVersion || e.identity.unitType ||
-                 e.identity.versionForm);
-}
-
-TEST(BuiltInDataSets, InputsOutputsAndIdentityOfTheProbeSets) {
-    const DataSet& aa = builtInDataSet(BuiltInSet::ProbeAA516);
-    EXPECT_EQ(inputTexts(aa),
-              (std::vector<std::string>{"Reset", "Virtuelle Achse ++", "Virtuelle Achse --",
-                                        "PSS einlesen", "Daten aktivieren", "Virt./Reale Leitachse",
-                                        "EEPROM-Speicherung", "St\xF6rung quittieren",
-                                        "Kettent. ermitteln", "Druckmarke sperren", "Druckmarke",
-                                        "Master-Index", "", "", "", ""}));
-    EXPECT_EQ(flags(aa, &DataSetInput::serial),
-              (std::vector<int>{0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(flags(aa, &DataSetInput::external),
-              (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(outputTexts(aa),
-              (std::vector<std::string>{"Kettent. ermittelt", "Alarm", "Virt. Leitfrequenz",
-                                        "Index OK/Ini-Fehler", "Kettenteilung Bit 3",
-                                        "Kettenteilung Bit 4", "Ber. Master-Index", "Ready"}));
-    EXPECT_EQ(aa.identity.softwareVersion, "713528xx");
-    EXPECT_EQ(aa.identity.standardVersion, "AA51609 ");
-    EXPECT_EQ(aa.identity.unitType, "AA516");
-    EXPECT_EQ(aa.identity.versionForm, 1);
-
-    const DataSet& um = builtInDataSet(BuiltInSet::ProbeUM516);
-    EXPECT_EQ(inputTexts(um),
-              (std::vector<std::string>{"Reset", "Teachen aktivieren", "Virt./Reale Leitachse",
-                                        "PSS einlesen", "Daten aktivieren", "Siegelpos. teachen",
-                                        "EEPROM-Speicherung", "Kettent. ermitteln",
-                                        "St\xF6rung quittieren", "Master-Index sperren",
-                                        "Siegel-Impuls", "Master-Index", "", "", "", ""}));
-    EXPECT_EQ(flags(um, &DataSetInput::serial),
-              (std::vector<int>{0, 0, 1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(flags(um, &DataSetInput::external),
-              (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(outputTexts(um),
-              (std::vector<std::string>{"Kettent. ermittelt", "Schnittol./Ini-Fehler",
-                                        "Kettent. Bit 0", "Kettent. Bit 1", "Kettent. Bit 2",
-                                        "Park-Impuls", "Index-Alarm", "Ready"}));
-    EXPECT_EQ(um.identity.softwareVersion, "713529xx");
-    EXPECT_EQ(um.identity.standardVersion, "UM51609 ");
-    EXPECT_EQ(um.identity.unitType, "UM516");
-    EXPECT_EQ(um.identity.versionForm, 1);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Selection by firmware identifier.
-
-TEST(DataSetForFirmware, EveryIdentifierSelectsItsSet) {
-    const std::vector<std::pair<std::string, BuiltInSet>> cases{
-        {"AA45901 ", BuiltInSet::A}, {"AA45902 ", BuiltInSet::A}, {"AA45903 ", BuiltInSet::A},
-        {"AA45904 ", BuiltInSet::A}, {"AA45905 ", BuiltInSet::A}, {"AA45906 ", BuiltInSet::A},
-        {"AA45907 ", BuiltInSet::B}, {"AA45908 ", BuiltInSet::B}, {"AA45909 ", BuiltInSet::C},
-        {"AA45910 ", BuiltInSet::C}, {"AA45911 ", BuiltInSet::D}, {"AA45911A", BuiltInSet::D},
-        {"AA45911B", BuiltInSet::D}, {"81390710", BuiltInSet::E}, {"81390711", BuiltInSet::E},
-        {"81390712", BuiltInSet::E}, {"81390713", BuiltInSet::E}, {"81390714", BuiltInSet::E},
-        {"81390715", BuiltInSet::E},
+TEST(BuiltInDataSets, SpotRows) {
+    const std::tuple<S, std::size_t, DataSetRow> spots[]{
+        {S::A, 2, {"Faktor 2", "01", 5, 1, 1, 1, 99999}},  // set A's own spelling
+        {S::A, 20, {"LV-Calculation", "41", 0, -1, 1, 1, 4}},
+        {S::A, 26, {"Offset Correction", "47", 2, -1, 0, -99, 99}},
+        {S::B, 17, {"Sampling Time", "17", 3, -1, 1, 1, 1000}},
+        {S::B, 30, {"Gain Total", "50", 4, -1, 1, 0, 65535}},
+        {S::E, 2, {"Pulses Master/Rev", "01", 5, -1, 1, 1, 200000}},
+        {S::ProbeAA516, 4, {"Offset", "03", 5, 4, 0, -32000, 9999}},
+        {S::ProbeUM516, 6, {"Synchronl\xE4nge", "05", 4, 3, 1, 1, 9999}},
     };
-    for (const auto& [firmware, set] : cases) {
-        SCOPED_TRACE("\"" + firmware + "\"");
-        EXPECT_EQ(dataSetForFirmware(firmware), &builtInDataSet(set));
+    for (const auto& [id, index, row] : spots) {
+        ASSERT_LT(index, builtInDataSet(id).rows.size());
+        EXPECT_EQ(describe(builtInDataSet(id).rows[index]), describe(row));
     }
-    EXPECT_EQ(firmwareSelections().size(), cases.size());
+    // C is B's table; D differs from it only in the maximum of "Gain Total".
+    const DataSet& b = builtInDataSet(S::B);
+    for (std::size_t i = 0; i < b.rows.size(); ++i) {
+        DataSetRow expected = b.rows[i];
+        EXPECT_EQ(describe(builtInDataSet(S::C).rows[i]), describe(expected));
+        expected.maxValue = i == 30 ? 99999 : expected.maxValue;
+        EXPECT_EQ(describe(builtInDataSet(S::D).rows[i]), describe(expected));
+    }
 }
 
-TEST(DataSetForFirmware, NearMissesSelectNothing) {
+TEST(DataSetForFirmware, SelectionTableAndNearMisses) {
+    // The argument is the 8-character field: shorter texts are padded, longer ones cut.
+    const std::vector<std::pair<std::string, S>> cases{
+        {"AA45901 ", S::A}, {"AA45902 ", S::A}, {"AA45903 ", S::A}, {"AA45904 ", S::A},
+        {"AA45905 ", S::A}, {"AA45906 ", S::A}, {"AA45907 ", S::B}, {"AA45908 ", S::B},
+        {"AA45909 ", S::C}, {"AA45910 ", S::C}, {"AA45911 ", S::D}, {"AA45911A", S::D},
+        {"AA45911B", S::D}, {"81390710", S::E}, {"81390711", S::E}, {"81390712", S::E},
+        {"81390713", S::E}, {"81390714", S::E}, {"81390715", S::E}, {"AA45901", S::A},
+        {"AA45911AX", S::D}};
+    for (const auto& [firmware, set] : cases)
+        EXPECT_EQ(dataSetForFirmware(firmware), &builtInDataSet(set)) << '"' << firmware << '"';
+    EXPECT_EQ(firmwareSelections().size(), cases.size() - 2);
     for (const std::string firmware :
          {"AA45900 ", "AA45912 ", "AA45911C", "AA45911a", "aa45901 ", "Aa45901 ", " AA45901",
           "AA4590 1", "AA45901A", "81390709", "81390716", "8139071 ", "AA51609 ", "713528xx",
-          "????????", "        ", ""}) {
-        SCOPED_TRACE("\"" + firmware + "\"");
-        EXPECT_EQ(dataSetForFirmware(firmware), nullptr);
+          "????????", "        ", "", "8139071"}) {
+        EXPECT_EQ(dataSetForFirmware(firmware), nullptr) << '"' << firmware << '"';
     }
 }
-
-TEST(DataSetForFirmware, TakesItsArgumentAsTheEightCharacterField) {
-    // The identity field is 8 characters wide: a 7-character identifier stands padded in it.
-    EXPECT_EQ(dataSetForFirmware("AA45901"), &builtInDataSet(BuiltInSet::A));
-    EXPECT_EQ(dataSetForFirmware("AA45911"), &builtInDataSet(BuiltInSet::D));
-    EXPECT_EQ(dataSetForFirmware("8139071"), nullptr);
-    EXPECT_EQ(dataSetForFirmware("AA45911AX"), &builtInDataSet(BuiltInSet::D));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Probe lists.
-
-std::vector<std::string> probeCodes(const ProbeSpec& probe) {
-    std::vector<std::string> codes;
-    for (const ProbeRegister& reg : probe.registers)
-        codes.emplace_back(reg.code);
-    return codes;
-}
-
-std::vector<std::string> codeRange(int first, int last) {
-    std::vector<std::string> codes;
-    for (int n = first; n <= last; ++n)
-        codes.push_back((n < 10 ? "0" : "") + std::to_string(n));
-    return codes;
-}
-
-std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-TEST(ProbeSpecs, RegistersLengthsAndSignsInReadingOrder) {
-    const ProbeSpec& aa = probeSpec(ProbeSet::AA516);
-    EXPECT_EQ(probeCodes(aa), concat(concat(codeRange(0, 18), codeRange(40, 44)),
-                                     concat(codeRange(90, 92), codeRange(45, 50))));
-    std::vector<int> lengths;
-    std::vector<std::string> signedCodes;
-    for (const ProbeRegister& reg : aa.registers) {
-        lengths.push_back(reg.answerLength);
-        if (reg.isSigned)
-            signedCodes.emplace_back(reg.code);
-    }
-    EXPECT_EQ(lengths, (std::vector<int>{4, 5, 5, 5, 4, 1, 1, 3, 4, 1, 3, 3, 1, 1, 1, 1, 1,
-                                         1, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 3, 4, 3, 5}));
-    EXPECT_EQ(signedCodes, (std::vector<std::string>{"03", "47", "49"}));
-    EXPECT_EQ(aa.dataSet, &builtInDataSet(BuiltInSet::ProbeAA516));
-
-    const ProbeSpec& um = probeSpec(ProbeSet::UM516);
-    EXPECT_EQ(probeCodes(um), concat(codeRange(0, 23), {"40", "49", "41", "42", "90", "91", "92",
-                                                        "43", "44", "45", "46", "47", "48"}));
-    lengths.clear();
-    signedCodes.clear();
-    for (const ProbeRegister& reg : um.registers) {
-        lengths.push_back(reg.answerLength);
-        if (reg.isSigned)
-            signedCodes.emplace_back(reg.code);
-    }
-    EXPECT_EQ(lengths, (std::vector<int>{5, 5, 6, 1, 4, 4, 2, 5, 2, 1, 5, 2, 5, 5, 4, 1, 1, 1, 1,
-                                         1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 3, 4, 3, 5}));
-    EXPECT_EQ(signedCodes, (std::vector<std::string>{"07", "14", "45", "47"}));
-    EXPECT_EQ(um.dataSet, &builtInDataSet(BuiltInSet::ProbeUM516));
-
-    ASSERT_EQ(probeRunOrder().size(), 2u);
-    EXPECT_EQ(probeRunOrder()[0], ProbeSet::UM516);
-    EXPECT_EQ(probeRunOrder()[1], ProbeSet::AA516);
-}
-
-TEST(ProbeSpecs, AnswerShapesAgreeWithTheRowsTheyDescribe) {
-    // Two UM516 registers answer wider than the list shows them; that is how the unit is.
-    const std::set<std::pair<std::string, std::string>> knownDifferences{{"UM516", "02"},
-                                                                         {"UM516", "06"}};
-    for (ProbeSet id : probeRunOrder()) {
-        const ProbeSpec& probe = probeSpec(id);
-        for (const ProbeRegister& reg : probe.registers) {
-            const auto row = std::find_if(probe.dataSet->rows.begin(), probe.dataSet->rows.end(),
-                                          [&](const DataSetRow& r) { return r.code == reg.code; });
-            if (row == probe.dataSet->rows.end())
-                continue;
-            SCOPED_TRACE(str(probe.name) + " register " + str(reg.code));
-            const bool isSigned = row->signKind != kSignKindUnsigned;
-            EXPECT_EQ(isSigned, reg.isSigned);
-            const int wireLength = row->digits + 1 - (row->decimalPos != kNoDecimalPoint ? 1 : 0);
-            if (knownDifferences.contains({str(probe.name), str(reg.code)})) {
-                EXPECT_NE(wireLength, reg.answerLength) << "no longer a difference";
-            } else {
-                EXPECT_EQ(wireLength, reg.answerLength);
-            }
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The probe itself, against a scripted unit.
 
 // A unit that answers every register of a probe in the expected shape, with scripted failures.
-class ScriptedUnit {
-  public:
+struct ScriptedUnit {
     explicit ScriptedUnit(const ProbeSpec& probe) {
         for (const ProbeRegister& reg : probe.registers) {
-            std::string answer(static_cast<std::size_t>(reg.answerLength), '7');
-            if (reg.isSigned)
-                answer[0] = '-';
-            answers_[std::string(reg.code)] = answer;
+            std::string& answer = answers[str(reg.code)];
+            answer.assign(static_cast<std::size_t>(reg.answerLength), '7');
+            answer[0] = reg.isSigned ? '-' : '7';
         }
     }
-
-    // Results returned, in order, before the register answers normally.
-    void failFirst(const std::string& code, std::vector<int> results) {
-        failures_[code] = std::move(results);
-    }
-    void answer(const std::string& code, const std::string& text) { answers_[code] = text; }
-
     ProbeRead reader() {
         return [this](const std::string& code, std::string& answer) {
             reads.push_back(code);
-            auto& pending = failures_[code];
+            std::vector<int>& pending = failures[code];  // results returned before the answer
             if (!pending.empty()) {
                 const int result = pending.front();
                 pending.erase(pending.begin());
                 return result;
             }
-            const auto found = answers_.find(code);
-            if (found == answers_.end())
-                return -3;
-            answer = found->second;
+            answer = answers.at(code);
             return static_cast<int>(answer.size());
         };
     }
-
     std::vector<std::string> reads;
-
-  private:
-    std::map<std::string, std::string> answers_;
-    std::map<std::string, std::vector<int>> failures_;
+    std::map<std::string, std::string> answers;
+    std::map<std::string, std::vector<int>> failures;
 };
 
-TEST(ProbeMatches, AUnitOfTheRightShapeMatchesAfterOneReadPerRegister) {
+TEST(ProbeMatches, AnswerShapeDecidesAfterEveryRegisterWasRead) {
+    ASSERT_EQ(probeRunOrder().size(), 2u);
+    EXPECT_EQ(probeSpec(ProbeSet::AA516).dataSet, &builtInDataSet(S::ProbeAA516));
+    EXPECT_EQ(probeSpec(ProbeSet::UM516).dataSet, &builtInDataSet(S::ProbeUM516));
     for (ProbeSet id : probeRunOrder()) {
-        const ProbeSpec& probe = probeSpec(id);
-        SCOPED_TRACE(str(probe.name));
-        ScriptedUnit unit(probe);
-        EXPECT_TRUE(probeMatches(probe, unit.reader()));
-        EXPECT_EQ(unit.reads, probeCodes(probe));
+        ScriptedUnit unit(probeSpec(id));
+        EXPECT_TRUE(probeMatches(probeSpec(id), unit.reader())) << probeSpec(id).name;
+        EXPECT_EQ(unit.reads.size(), probeSpec(id).registers.size());
     }
-}
-
-TEST(ProbeMatches, AnswerShapeDecides) {
-    const ProbeSpec& aa = probeSpec(ProbeSet::AA516);
-    struct Case {
-        const char* name;
-        std::string code;
-        std::string answer;
-        bool matches;
-    };
-    const std::vector<Case> cases{
+    const ProbeSpec& aa = probeSpec(ProbeSet::AA516);  // "03" signed 5, "00" and "01" unsigned 4
+    const std::tuple<const char*, std::string, std::string, bool> cases[]{
         {"unsigned answer where signed expected", "03", "12345", false},
         {"signed answer where unsigned expected", "01", "+1234", false},
         {"plus sign counts as signed", "03", "+1234", true},
@@ -612,232 +203,128 @@ TEST(ProbeMatches, AnswerShapeDecides) {
         {"spaces around the answer are trimmed", "00", "  1234 ", true},
         {"inner spaces are kept", "00", "1 234", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, code, answer, matches] : cases) {
         ScriptedUnit unit(aa);
-        unit.answer(c.code, c.answer);
-        EXPECT_EQ(probeMatches(aa, unit.reader()), c.matches);
-        // Shapes are judged only after every register was read.
-        EXPECT_EQ(unit.reads.size(), aa.registers.size());
+        unit.answers[code] = answer;
+        EXPECT_EQ(probeMatches(aa, unit.reader()), matches) << name;
+        EXPECT_EQ(unit.reads.size(), aa.registers.size()) << name;
     }
 }
 
 TEST(ProbeMatches, FailureCountersPerKindAndPerRegister) {
     const ProbeSpec& um = probeSpec(ProbeSet::UM516);
-    const std::size_t total = um.registers.size();
-    struct Case {
-        const char* name;
-        std::vector<int> results;  // failures of register "05" before it answers
-        bool matches;
-        std::size_t reads;
-    };
-    // Register "05" comes after five registers that answer at once.
-    const std::vector<Case> cases{
-        {"five line failures are tolerated", {-1, -1, -1, -1, -1}, true, total + 5},
+    const std::size_t all = um.registers.size();
+    const std::vector<int> mixed{-1, -4, -1, -4, -1, -4, -1, -4, -1};
+    // Failures of register "05", which comes after five registers that answer at once.
+    const std::tuple<const char*, std::vector<int>, bool, std::size_t> cases[]{
+        {"five line failures are tolerated", {-1, -1, -1, -1, -1}, true, all + 5},
         {"the sixth line failure ends the probe", {-1, -1, -1, -1, -1, -1}, false, 5 + 6},
         {"the sixth time-out ends the probe", {-4, -4, -4, -4, -4, -4}, false, 5 + 6},
         {"unknown code and zero count together", {-3, 0, -3, 0, -3, 0}, false, 5 + 6},
+        {"nine mixed failures, then an answer", mixed, true, all + 9},
         {"five of each kind leave the answer empty",
          {-1, -4, -1, -4, -1, -4, -1, -4, -1, -4},
          false,
-         total + 9},
-        {"nine failures of mixed kinds, then an answer",
-         {-1, -4, -1, -4, -1, -4, -1, -4, -1},
-         true,
-         total + 9},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+         all + 9}};
+    for (const auto& [name, results, matches, reads] : cases) {
         ScriptedUnit unit(um);
-        unit.failFirst("05", c.results);
-        EXPECT_EQ(probeMatches(um, unit.reader()), c.matches);
-        EXPECT_EQ(unit.reads.size(), c.reads);
+        unit.failures["05"] = results;
+        EXPECT_EQ(probeMatches(um, unit.reader()), matches) << name;
+        EXPECT_EQ(unit.reads.size(), reads) << name;
     }
-
     // The counters start again for every register.
     ScriptedUnit unit(um);
-    unit.failFirst("00", {-1, -1, -1, -1, -1});
-    unit.failFirst("01", {-1, -1, -1, -1, -1});
+    unit.failures["00"] = unit.failures["01"] = {-1, -1, -1, -1, -1};
     EXPECT_TRUE(probeMatches(um, unit.reader()));
 }
 
-TEST(ProbeMatches, AUnitWithoutTheRegistersFailsOnTheFirstOne) {
-    const ProbeSpec& aa = probeSpec(ProbeSet::AA516);
-    int reads = 0;
-    const ProbeRead silent = [&reads](const std::string&, std::string&) {
-        ++reads;
-        return -3;
-    };
-    EXPECT_FALSE(probeMatches(aa, silent));
-    EXPECT_EQ(reads, kProbeFailureLimit + 1);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Installing a set.
-
+// A description left behind by a larger unit, with everything filled in.
 struct Installed {
     UnitDescription description;
     UnitIdentity identity;
     GroupSettings group;
+
+    Installed() {
+        description.ParamCount = kMaxParameters;
+        description.params.fill(
+            Parameter{"old", "99", ParamFormat{9, kSignKindHash, 3, -5, 5}, 0xA9, 3, "+1", "+2"});
+        description.InputCount = kMaxInputs;
+        description.inputs.fill(Input{"old input", 1, 1});
+        description.OutputCount = kMaxOutputTexts;
+        description.OutputText.fill("old output");
+        identity.SoftwareVersion = "AA45903 ";
+        identity.UnitGroup = 1;
+        for (std::size_t k = 0; k < group.InputMask.size(); ++k) {
+            group.InputMask[k] = 1 << k;
+            group.InputCommandCode[k] = "c" + std::to_string(k);
+        }
+    }
+    int install(const DataSet& set) { return installDataSet(set, description, identity, group); }
 };
 
-// A description left behind by a larger unit, with everything filled in.
-void fillWithLeftovers(Installed& target) {
-    UnitDescription& d = target.description;
-    d.ParamCount = kMaxParameters;
-    for (std::size_t i = 0; i < d.params.size(); ++i) {
-        Parameter& p = d.params[i];
-        p.ParamText = "old " + std::to_string(i);
-        p.ParamCode = "99";
-        p.format = ParamFormat{9, kSignKindHash, 3, -5, 5};
-        p.DigitsByte = 0xA9;
-        p.DecimalByte = 3;
-        p.ParamValue = "+0001";
-        p.UnitValue = "+0002";
-    }
-    d.InputCount = kMaxInputs;
-    for (Input& input : d.inputs)
-        input = Input{"old input", 1, 1};
-    d.OutputCount = kMaxOutputTexts;
-    for (std::string& text : d.OutputText)
-        text = "old output";
-    target.identity.SoftwareVersion = "AA45903 ";
-    target.identity.StandardVersion = "AA45911 ";
-    target.identity.UnitType = "AA459";
-    target.identity.VersionForm = 0;
-    target.identity.SoftwareVersionText = "AA45903 ";
-    target.identity.UnitGroup = 1;
-    for (std::size_t k = 0; k < target.group.InputMask.size(); ++k) {
-        target.group.InputMask[k] = 1 << k;
-        target.group.InputCommandCode[k] = "c" + std::to_string(k);
-    }
-    target.group.OutputMask.fill(77);
-    target.group.ActivateCode = "67";
-}
-
-TEST(InstallDataSet, SetAReplacesALargerDescription) {
+TEST(InstallDataSet, SetAReplacesALargerDescriptionAndClearsTheLeftovers) {
     Installed t;
-    fillWithLeftovers(t);
     const Installed before = t;
-    const DataSet& a = builtInDataSet(BuiltInSet::A);
-
-    EXPECT_EQ(installDataSet(a, t.description, t.identity, t.group), 29);
-
+    const DataSet& a = builtInDataSet(S::A);
+    EXPECT_EQ(t.install(a), 29);
     const UnitDescription& d = t.description;
     EXPECT_EQ(d.ParamCount, 30);
-    for (std::size_t i = 0; i < a.rows.size(); ++i) {
-        SCOPED_TRACE("row " + std::to_string(i));
+    for (std::size_t i = 0; i < d.params.size(); ++i) {
         const Parameter& p = d.params[i];
-        EXPECT_EQ(p.ParamText, a.rows[i].text);
-        EXPECT_EQ(p.ParamCode, a.rows[i].code);
-        EXPECT_EQ(p.format.digits, a.rows[i].digits);
-        EXPECT_EQ(p.format.decimalPos, a.rows[i].decimalPos);
-        EXPECT_EQ(p.format.signKind, a.rows[i].signKind);
-        EXPECT_EQ(p.format.minValue, a.rows[i].minValue);
-        EXPECT_EQ(p.format.maxValue, a.rows[i].maxValue);
-        EXPECT_EQ(p.DigitsByte, 0);
-        EXPECT_EQ(p.DecimalByte, 0);
-        // Values come from the unit afterwards.
-        EXPECT_EQ(p.ParamValue, "+0001");
-        EXPECT_EQ(p.UnitValue, "+0002");
+        const ParamFormat& f = p.format;
+        if (i >= a.rows.size()) {
+            EXPECT_EQ(p.ParamText + p.ParamCode + p.ParamValue, "") << i;
+            continue;
+        }
+        EXPECT_EQ(describe({p.ParamText, p.ParamCode, f.digits, f.decimalPos, f.signKind,
+                            f.minValue, f.maxValue}),
+                  describe(a.rows[i]));
+        EXPECT_EQ(p.DigitsByte + p.DecimalByte, 0) << i;
+        EXPECT_EQ(p.ParamValue + p.UnitValue, "+1+2") << "values come from the unit";
     }
-    EXPECT_TRUE(d.params[17].isHeading());
-    EXPECT_TRUE(d.params[18].isHeading());
-    EXPECT_EQ(d.params[18].ParamText, "SET-UP");
-    for (std::size_t i = a.rows.size(); i < d.params.size(); ++i) {
-        EXPECT_TRUE(d.params[i].ParamText.empty() && d.params[i].ParamCode.empty() &&
-                    d.params[i].ParamValue.empty())
-            << "row " << i;
-    }
-
     EXPECT_EQ(d.InputCount, 16);
-    EXPECT_EQ(d.inputs[0].InputText, "");
-    EXPECT_EQ(d.inputs[0].InputSerial, 0);
-    EXPECT_EQ(d.inputs[6].InputText, "Reset");
-    EXPECT_EQ(d.inputs[13].InputText, "Activate Data");
-    EXPECT_EQ(d.inputs[13].InputSerial, 1);
-    EXPECT_EQ(d.inputs[13].InputExternal, 0);
-    EXPECT_EQ(d.inputs[15].InputExternal, 0);
-    for (std::size_t k = 16; k < d.inputs.size(); ++k) {
-        EXPECT_EQ(d.inputs[k].InputText, "") << k;
-        EXPECT_EQ(d.inputs[k].InputSerial, 0) << k;
-        EXPECT_EQ(d.inputs[k].InputExternal, 0) << k;
+    for (std::size_t k : {0, 13, 16, 20}) {
+        const Input& in = d.inputs[k];
+        EXPECT_EQ(in.InputText + std::to_string(in.InputSerial) + std::to_string(in.InputExternal),
+                  k == 13 ? "Activate Data10" : "00");
     }
     EXPECT_EQ(d.OutputCount, 4);
-    EXPECT_EQ(d.OutputText[3], "Index OK");
-    for (std::size_t k = 4; k < d.OutputText.size(); ++k)
-        EXPECT_EQ(d.OutputText[k], "") << k;
-
+    EXPECT_EQ(d.OutputText[3] + d.OutputText[4] + d.OutputText[10], "Index OK");
     // Identity, masks and command codes stay as identification left them.
-    EXPECT_EQ(t.identity.SoftwareVersion, before.identity.SoftwareVersion);
-    EXPECT_EQ(t.identity.StandardVersion, before.identity.StandardVersion);
-    EXPECT_EQ(t.identity.UnitType, before.identity.UnitType);
+    EXPECT_EQ(t.identity.SoftwareVersion, "AA45903 ");
     EXPECT_EQ(t.identity.UnitGroup, 1);
     EXPECT_EQ(t.group.InputMask, before.group.InputMask);
     EXPECT_EQ(t.group.InputCommandCode, before.group.InputCommandCode);
-    EXPECT_EQ(t.group.OutputMask, before.group.OutputMask);
-    EXPECT_EQ(t.group.ActivateCode, "67");
 }
 
-TEST(InstallDataSet, SetESetsGroupThreeAndTheMasksOfItsLastFourInputs) {
-    Installed t;
-    fillWithLeftovers(t);
-    const Installed before = t;
+TEST(InstallDataSet, SetsGroupMasksIdentityAndRegistersOnlyWhereTheSetGivesThem) {
+    Installed e;
+    const Installed before = e;
+    EXPECT_EQ(e.install(builtInDataSet(S::E)), 34);
+    EXPECT_EQ(e.identity.UnitGroup, 3);
+    EXPECT_EQ(e.identity.SoftwareVersion, "AA45903 ");
+    std::vector<int> masks(before.group.InputMask.begin(), before.group.InputMask.begin() + 12);
+    masks.insert(masks.end(), {1024, 2048, 512, 256});
+    EXPECT_EQ(std::vector<int>(e.group.InputMask.begin(), e.group.InputMask.begin() + 16), masks);
+    EXPECT_EQ(e.group.InputCommandCode, before.group.InputCommandCode);
 
-    EXPECT_EQ(installDataSet(builtInDataSet(BuiltInSet::E), t.description, t.identity, t.group),
-              34);
+    Installed probe;
+    probe.identity.SoftwareVersionText = "";  // as left by a failed identification
+    EXPECT_EQ(probe.install(builtInDataSet(S::ProbeUM516)), 21);
+    const UnitIdentity& id = probe.identity;
+    EXPECT_EQ(id.SoftwareVersion + id.StandardVersion + id.UnitType, "713529xxUM51609 UM516");
+    EXPECT_EQ(id.VersionForm, 1);
+    EXPECT_EQ(id.SoftwareVersionText, "");
 
-    EXPECT_EQ(t.identity.UnitGroup, 3);
-    EXPECT_EQ(t.identity.SoftwareVersion, before.identity.SoftwareVersion);
-    EXPECT_EQ(t.identity.UnitType, before.identity.UnitType);
-    for (std::size_t k = 0; k < 12; ++k)
-        EXPECT_EQ(t.group.InputMask[k], before.group.InputMask[k]) << k;
-    EXPECT_EQ(t.group.InputMask[12], 1024);
-    EXPECT_EQ(t.group.InputMask[13], 2048);
-    EXPECT_EQ(t.group.InputMask[14], 512);
-    EXPECT_EQ(t.group.InputMask[15], 256);
-    EXPECT_EQ(t.group.InputCommandCode, before.group.InputCommandCode);
-    EXPECT_EQ(t.description.OutputCount, 8);
-    EXPECT_EQ(t.description.OutputText[7], "Ready");
-    EXPECT_EQ(t.description.OutputText[8], "");
-}
-
-TEST(InstallDataSet, ProbeSetNamesTheUnit) {
-    Installed t;
-    t.identity.SoftwareVersionText = "";  // as left by a failed identification
-    EXPECT_EQ(
-        installDataSet(builtInDataSet(BuiltInSet::ProbeAA516), t.description, t.identity, t.group),
-        18);
-    EXPECT_EQ(t.identity.SoftwareVersion, "713528xx");
-    EXPECT_EQ(t.identity.StandardVersion, "AA51609 ");
-    EXPECT_EQ(t.identity.UnitType, "AA516");
-    EXPECT_EQ(t.identity.VersionForm, 1);
-    EXPECT_EQ(t.identity.UnitGroup, 3);
-    EXPECT_EQ(t.identity.SoftwareVersionText, "");
-    EXPECT_EQ(t.description.params[1].ParamText, "Packungsl\xE4nge");
-    EXPECT_EQ(t.description.inputs[7].InputText, "St\xF6rung quittieren");
-}
-
-TEST(InstallDataSet, GroupRegistersOfASetThatGivesThem) {
     constexpr DataSetRow rows[] = {{"Speed", "01", 3, -1, 1, 0, 9999}};
-    const DataSet set{
-        "custom", rows,
-        0,        {},
-        0,        {},
-        {},       DataSetGroupRegisters{"71", "70", "77", 128, ">0", ">1", ">2", ">3", ":0"}};
-    Installed t;
-    EXPECT_EQ(installDataSet(set, t.description, t.identity, t.group), 0);
-    EXPECT_EQ(t.group.ActivateCode, "71");
-    EXPECT_EQ(t.group.StoreCode, "70");
-    EXPECT_EQ(t.group.ResetCode, "77");
-    EXPECT_EQ(t.group.ResetMask, 128);
-    EXPECT_EQ(t.group.OutputCode, ">0");
-    EXPECT_EQ(t.group.SerialInputCode, ">1");
-    EXPECT_EQ(t.group.ExternalInputCode, ">2");
-    EXPECT_EQ(t.group.AuxStatusCode, ">3");
-    EXPECT_EQ(t.group.ActualValueCode, ":0");
-    EXPECT_EQ(t.description.InputCount, 0);
-    EXPECT_EQ(t.description.inputs[0].InputText, "");
+    const DataSetGroupRegisters registers{"71", "70", "77", 128, ">0", ">1", ">2", ">3", ":0"};
+    Installed custom;
+    EXPECT_EQ(custom.install({"custom", rows, 0, {}, 0, {}, {}, registers}), 0);
+    const GroupSettings& g = custom.group;
+    EXPECT_EQ(g.ActivateCode + g.StoreCode + g.ResetCode + g.OutputCode + g.SerialInputCode +
+                  g.ExternalInputCode + g.AuxStatusCode + g.ActualValueCode +
+                  std::to_string(g.ResetMask),
+              "717077>0>1>2>3:0128");
 }
 
 TEST(InstallDataSet, RefusesASetThatDoesNotFitAndLeavesTheDescriptionAlone) {
@@ -846,12 +333,10 @@ TEST(InstallDataSet, RefusesASetThatDoesNotFitAndLeavesTheDescriptionAlone) {
     const DataSet tooManyOutputs{"bad", rows, 0, {}, 2, outputs, {}};
     const DataSet noRows{"empty", {}, 0, {}, 0, {}, {}};
     for (const DataSet* set : {&tooManyOutputs, &noRows}) {
-        Installed t;
-        fillWithLeftovers(t);
-        EXPECT_THROW(installDataSet(*set, t.description, t.identity, t.group),
-                     std::invalid_argument);
-        EXPECT_EQ(t.description.ParamCount, kMaxParameters);
-        EXPECT_EQ(t.description.params[0].ParamText, "old 0");
+        Installed left;
+        EXPECT_THROW(left.install(*set), std::invalid_argument);
+        EXPECT_EQ(left.description.ParamCount, kMaxParameters);
+        EXPECT_EQ(left.description.params[0].ParamText, "old");
     }
 }
 

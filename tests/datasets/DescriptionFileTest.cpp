@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/ScriptedDialogs.h"
@@ -16,26 +17,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The 16 lines of a small but complete description; tests change single lines of it.
+// The 16 lines of a small but complete description; tests change single lines of it. Lines:
+// 1 model and firmware, 2 parameter count, 3 texts (kept with their spaces), 4 codes (cut or
+// padded to two characters), 5 minimums, 6 maximums, 7 digits, 8 decimal places, 9 sign kinds,
+// 10 input count, 11 input texts, 12 input codes, 13 input masks (bit 15 written either way),
+// 14 output count, 15 output texts, 16 output masks.
 std::vector<std::string> goodLines() {
-    return {
-        "AA459,AA45999",
-        "3",
-        "DATA-IN, Factor 1 ,Offset",  // texts keep their spaces
-        "xx,0,051",                   // codes are cut or padded to two characters
-        "-77,1,-32000",
-        "-77,99999,32000",
-        "0,5,5",
-        "-1,1,-1",
-        "1,1,0",
-        "3",
-        "Reset,Start,Stop",
-        "54,55,56",
-        "32768,16384,-32768",  // bit 15 written either way
-        "2",
-        "Alarm,Ready",
-        "1,2",
-    };
+    return std::vector<std::string>({"AA459,AA45999", "3", "DATA-IN, Factor 1 ,Offset", "xx,0,051",
+                                     "-77,1,-32000", "-77,99999,32000", "0,5,5", "-1,1,-1", "1,1,0",
+                                     "3", "Reset,Start,Stop", "54,55,56", "32768,16384,-32768", "2",
+                                     "Alarm,Ready", "1,2"});
 }
 
 std::string joined(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
@@ -45,10 +36,16 @@ std::string joined(const std::vector<std::string>& lines, const std::string& end
     return text;
 }
 
-std::string repeatedFields(const std::string& field, int count) {
-    std::string line;
-    for (int i = 0; i < count; ++i)
-        line += (i == 0 ? "" : ",") + field;
+std::string withLine(std::size_t number, const std::string& text) {
+    std::vector<std::string> lines = goodLines();
+    lines[number - 1] = text;
+    return joined(lines);
+}
+
+std::string repeated(const std::string& field, int count) {
+    std::string line = field;
+    for (int i = 1; i < count; ++i)
+        line += "," + field;
     return line;
 }
 
@@ -57,11 +54,8 @@ std::string repeatedFields(const std::string& field, int count) {
 struct Target {
     Target() {
         description.ParamCount = 10;
-        for (std::size_t i = 0; i < 10; ++i) {
-            description.params[i].ParamText = "old " + std::to_string(i);
-            description.params[i].ParamCode = "9" + std::to_string(i);
-        }
-        description.params[1].ParamValue = "001";
+        for (std::size_t i = 0; i < 10; ++i)
+            description.params[i] = {"old", "9" + std::to_string(i), {}, 0, 0, "001", ""};
         description.InputCount = kMaxInputs;
         description.inputs.fill({"old input", 1, 1});
         description.OutputCount = kMaxOutputs;
@@ -73,6 +67,10 @@ struct Target {
         group.OutputMask.fill(9);
     }
     DescriptionTarget ref() { return {description, identity, group, scrollMax}; }
+    int load(const std::string& text) {
+        std::istringstream in(text);
+        return loadConfigFile(in, ref());
+    }
 
     UnitDescription description;
     UnitIdentity identity;
@@ -80,112 +78,70 @@ struct Target {
     int scrollMax = 9;
 };
 
-int load(const std::string& text, Target& target) {
-    std::istringstream in(text);
-    return loadConfigFile(in, target.ref());
-}
-
 TEST(DescriptionFile, InstallsEveryColumnAndClearsWhatTheFileDoesNotCount) {
     Target t;
-    ASSERT_EQ(load(joined(goodLines()), t), kConfigFileOk);
-
+    ASSERT_EQ(t.load(joined(goodLines())), kConfigFileOk);
     const UnitDescription& d = t.description;
     EXPECT_EQ(d.ParamCount, 3);
     EXPECT_EQ(t.scrollMax, 2);
-    EXPECT_EQ(d.params[0].ParamText, "DATA-IN");
-    EXPECT_EQ(d.params[0].ParamCode, "xx");
-    EXPECT_EQ(d.params[1].ParamText, " Factor 1 ");
-    EXPECT_EQ(d.params[1].ParamCode, "0 ");
+    EXPECT_EQ(d.params[0].ParamText + "|" + d.params[0].ParamCode, "DATA-IN|xx");
+    EXPECT_EQ(d.params[1].ParamText + "|" + d.params[1].ParamCode, " Factor 1 |0 ");
     EXPECT_EQ(d.params[2].ParamCode, "05");
     const ParamFormat& offset = d.params[2].format;
-    EXPECT_EQ(offset.minValue, -32000);
-    EXPECT_EQ(offset.maxValue, 32000);
-    EXPECT_EQ(offset.digits, 5);
-    EXPECT_EQ(offset.decimalPos, -1);
-    EXPECT_EQ(offset.signKind, kSignKindSigned);
+    EXPECT_EQ(std::tie(offset.minValue, offset.maxValue, offset.digits, offset.decimalPos,
+                       offset.signKind),
+              std::make_tuple(-32000, 32000, 5, -1, kSignKindSigned));
     EXPECT_EQ(d.params[1].format.decimalPos, 1);
-    // Values are not part of a description; they are read from the unit afterwards.
-    EXPECT_EQ(d.params[1].ParamValue, "001");
-    // Nothing of the longer old list lingers.
-    for (int i = 3; i < 10; ++i)
-        EXPECT_TRUE(d.params[static_cast<std::size_t>(i)].ParamText.empty()) << i;
+    EXPECT_EQ(d.params[1].ParamValue, "001");  // values are read from the unit afterwards
+    for (std::size_t i = 3; i < 10; ++i)
+        EXPECT_TRUE(d.params[i].ParamText.empty()) << i;
 
     EXPECT_EQ(d.InputCount, 3);
     const std::vector<std::string> inputs{"Reset", "Start", "Stop"};
     const std::vector<int> masks{32768, 16384, 32768};
-    const std::vector<std::string> commands{"54", "55", "56"};
     for (std::size_t k = 0; k < kMaxInputs; ++k) {
-        SCOPED_TRACE(k);
-        const Input& in = d.inputs[k];
         const bool used = k < inputs.size();
-        EXPECT_EQ(in.InputText, used ? inputs[k] : "");
-        EXPECT_EQ(in.InputSerial, used ? 1 : 0);
-        EXPECT_EQ(in.InputExternal, used ? 1 : 0);
+        EXPECT_EQ(d.inputs[k].InputText, used ? inputs[k] : "") << k;
+        EXPECT_EQ(d.inputs[k].InputSerial + d.inputs[k].InputExternal, used ? 2 : 0) << k;
         if (k < kMaxInputButtons) {
             // Masks and command codes of unused inputs stay as identification set them.
-            EXPECT_EQ(t.group.InputMask[k], used ? masks[k] : 3);
-            EXPECT_EQ(t.group.InputCommandCode[k], used ? commands[k] : "c0");
+            EXPECT_EQ(t.group.InputMask[k], used ? masks[k] : 3) << k;
+            EXPECT_EQ(t.group.InputCommandCode[k], used ? std::to_string(54 + k) : "c0") << k;
         }
     }
-
     EXPECT_EQ(d.OutputCount, 2);
-    EXPECT_EQ(d.OutputText[0], "Alarm");
-    EXPECT_EQ(d.OutputText[1], "Ready");
-    for (std::size_t k = 2; k < d.OutputText.size(); ++k)
-        EXPECT_TRUE(d.OutputText[k].empty()) << k;
-    EXPECT_EQ(t.group.OutputMask[0], 1);
+    EXPECT_EQ(d.OutputText[0] + d.OutputText[1] + d.OutputText[2], "AlarmReady");
     EXPECT_EQ(t.group.OutputMask[1], 2);
     EXPECT_EQ(t.group.OutputMask[2], 9);
 
-    EXPECT_EQ(t.identity.UnitType, "AA459");
-    EXPECT_EQ(t.identity.SoftwareVersion, "AA45999 ");
-    EXPECT_EQ(t.identity.SoftwareVersionText, "AA45999 ");
-    EXPECT_EQ(t.identity.StandardVersion, "AA459   ");
-    EXPECT_EQ(t.identity.CoprocessorVersion, "");
-    EXPECT_EQ(t.identity.UnitGroup, kConfigFileUnitGroup);
-    EXPECT_EQ(t.identity.VersionForm, 0);
+    const UnitIdentity& id = t.identity;
+    EXPECT_EQ(id.UnitType + "|" + id.SoftwareVersion + "|" + id.SoftwareVersionText + "|" +
+                  id.StandardVersion + "|" + id.CoprocessorVersion,
+              "AA459|AA45999 |AA45999 |AA459   |");
+    EXPECT_EQ(id.UnitGroup, kConfigFileUnitGroup);
 }
 
-TEST(DescriptionFile, LineEndsAndLinesBeyondTheSixteenth) {
+TEST(DescriptionFile, LineEndsExtraLinesAndTheFirmwareFieldFittedToEightCharacters) {
     const std::string crlf = joined(goodLines());
-    const struct {
-        const char* what;
-        std::string text;
-    } kCases[] = {
-        {"CR LF", crlf},
-        {"more lines", crlf + "garbage,,,\r\nmore\r\n"},
-        {"LF only", joined(goodLines(), "\n")},
-        {"CR only", joined(goodLines(), "\r")},
-        {"last line without its end", crlf.substr(0, crlf.size() - 2)},
+    // What, file text, firmware identifier and version form afterwards.
+    const std::tuple<const char*, std::string, const char*, int> kCases[] = {
+        {"more lines", crlf + "garbage,,,\r\nmore\r\n", "AA45999 ", 0},
+        {"LF only", joined(goodLines(), "\n"), "AA45999 ", 0},
+        {"CR only", joined(goodLines(), "\r"), "AA45999 ", 0},
+        {"last line without its end", crlf.substr(0, crlf.size() - 2), "AA45999 ", 0},
+        {"long identifier cut", withLine(1, "AA459,AA45911ABC"), "AA45911A", 0},
+        {"numeric identifier", withLine(1, "AA459,12345678"), "12345678", 1},
+        {"short numeric identifier", withLine(1, "AA459,1234"), "1234    ", 1},
+        {"missing identifier", withLine(1, "AA459"), "        ", 0},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, text, softwareVersion, versionForm] : kCases) {
+        SCOPED_TRACE(what);
         Target t;
-        ASSERT_EQ(load(c.text, t), kConfigFileOk);
-        EXPECT_EQ(t.description.ParamCount, 3);
+        ASSERT_EQ(t.load(text), kConfigFileOk);
         EXPECT_EQ(t.description.OutputText[1], "Ready");
         EXPECT_EQ(t.group.OutputMask[1], 2);
-    }
-}
-
-TEST(DescriptionFile, FirmwareFieldIsFittedToEightCharacters) {
-    const struct {
-        const char* line1;
-        const char* softwareVersion;
-        int versionForm;
-    } kCases[] = {
-        {"AA459,AA45911", "AA45911 ", 0},  {"AA459,AA45911ABC", "AA45911A", 0},
-        {"AA459,12345678", "12345678", 1}, {"AA459,1234", "1234    ", 1},
-        {"AA459", "        ", 0},  // a missing field is empty
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.line1);
-        std::vector<std::string> lines = goodLines();
-        lines[0] = c.line1;
-        Target t;
-        ASSERT_EQ(load(joined(lines), t), kConfigFileOk);
-        EXPECT_EQ(t.identity.SoftwareVersion, c.softwareVersion);
-        EXPECT_EQ(t.identity.VersionForm, c.versionForm);
+        EXPECT_EQ(t.identity.SoftwareVersion, softwareVersion);
+        EXPECT_EQ(t.identity.VersionForm, versionForm);
     }
 }
 
@@ -193,38 +149,36 @@ TEST(DescriptionFile, ModelCodeDecidesIdentityAndStatusRegisters) {
     // Codes: activate, store, reset, output, serial input, external input, aux status, actual
     // value; then the reset mask.
     const std::string kLine = "67|68|60|85|86|87|88|:1|128";
+    const std::string k516 = "64|66|60|85|86|87|88|:1|128";
     const std::string kDisplay = "71|70|77|>0|>1|>2|>3|:0|128";
     const std::string kUnchanged = "a0|s0|r0|o0|i0|e0|x0|v0|7";
+    const std::string kUnknown = kUnknownVersion;
     const struct {
         std::string unitType, firmware, standardBefore, unitTypeAfter, standardAfter;
         int group;
         std::string codes;
     } kCases[] = {
-        {"AA459", "AA45999", kUnknownVersion, "AA459", "AA459   ", 8, kLine},
-        {"TV985", "12345678", kUnknownVersion, "TV985", "TV985   ", 8, kLine},
-        {"AA537", "AA53701", kUnknownVersion, "AA537", "AA537   ", 8, "65||63|85|86|87|88|:1|2"},
+        {"AA459", "AA45999", kUnknown, "AA459", "AA459   ", 8, kLine},
+        {"TV985", "12345678", kUnknown, "TV985", "TV985   ", 8, kLine},
+        {"AA537", "AA53701", kUnknown, "AA537", "AA537   ", 8, "65||63|85|86|87|88|:1|2"},
         {"AA601", "AA60101", "AA601S01", "AA601", "AA601   ", 8, "67|68|60|85|86|87|88|:1|4"},
         // A 516 unit is named by its firmware unless that is a number.
-        {"516 Series", "UM51612", kUnknownVersion, "UM516", "UM516   ", 8,
-         "64|66|60|85|86|87|88|:1|128"},
-        {"516 Series", "71352901", "AA51609 ", "516 Series", "516 Seri", 8,
-         "64|66|60|85|86|87|88|:1|128"},
+        {"516 Series", "UM51612", kUnknown, "UM516", "UM516   ", 8, k516},
+        {"516 Series", "71352901", "AA51609 ", "516 Series", "516 Seri", 8, k516},
         // A display unit that identification named keeps that name.
-        {"Display Unit", "DU12345", kUnknownVersion, "DU123", "DU123   ", 8, kDisplay},
-        {"Display Unit", "12345678", kUnknownVersion, "Display Unit", "Display ", 8, kDisplay},
+        {"Display Unit", "DU12345", kUnknown, "DU123", "DU123   ", 8, kDisplay},
+        {"Display Unit", "12345678", kUnknown, "Display Unit", "Display ", 8, kDisplay},
         {"Display Unit", "DU12345", "XY98702 ", "XY987", "XY98702 ", 8, kDisplay},
         // Model codes are compared exactly; anything else leaves the registers alone.
         {"XY123", "XY12301", "QQ12345 ", "XY123", "QQ12345 ", 0, kUnchanged},
-        {"aa459", "AA45999", kUnknownVersion, "aa459", kUnknownVersion, 0, kUnchanged},
-        {"AA459 ", "AA45999", kUnknownVersion, "AA459 ", kUnknownVersion, 0, kUnchanged},
+        {"aa459", "AA45999", kUnknown, "aa459", kUnknown, 0, kUnchanged},
+        {"AA459 ", "AA45999", kUnknown, "AA459 ", kUnknown, 0, kUnchanged},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.unitType + " / " + c.firmware + " / " + c.standardBefore);
-        std::vector<std::string> lines = goodLines();
-        lines[0] = c.unitType + "," + c.firmware;
         Target t;
         t.identity.StandardVersion = c.standardBefore;
-        ASSERT_EQ(load(joined(lines), t), kConfigFileOk);
+        ASSERT_EQ(t.load(withLine(1, c.unitType + "," + c.firmware)), kConfigFileOk);
         EXPECT_EQ(t.identity.UnitType, c.unitTypeAfter);
         EXPECT_EQ(t.identity.StandardVersion, c.standardAfter);
         EXPECT_EQ(t.identity.UnitGroup, c.group);
@@ -237,128 +191,86 @@ TEST(DescriptionFile, ModelCodeDecidesIdentityAndStatusRegisters) {
 }
 
 TEST(DescriptionFile, TablesFilledToTheirBounds) {
-    std::vector<std::string> lines = goodLines();
-    lines[1] = std::to_string(kMaxParameters);
-    lines[2] = repeatedFields("P", kMaxParameters);
-    lines[3] = repeatedFields("00", kMaxParameters);
-    for (std::size_t l = 4; l <= 8; ++l)
-        lines[l] = repeatedFields("1", kMaxParameters);
-    lines[9] = std::to_string(kMaxInputs);
-    lines[10] = repeatedFields("In", kMaxInputs);
-    lines[11] = repeatedFields("54", kMaxInputs);
-    lines[12] = repeatedFields("65535", kMaxInputs);
-    lines[13] = std::to_string(kMaxOutputs);
-    lines[14] = repeatedFields("Out", kMaxOutputs);
-    lines[15] = repeatedFields("-1", kMaxOutputs);
-
+    const int P = kMaxParameters, I = kMaxInputs, O = kMaxOutputs;
+    const std::string ones = repeated("1", P);
     Target t;
-    ASSERT_EQ(load(joined(lines), t), kConfigFileOk);
-    EXPECT_EQ(t.description.ParamCount, kMaxParameters);
-    EXPECT_EQ(t.scrollMax, kMaxParameters - 1);
-    EXPECT_EQ(t.description.params[kMaxParameters - 1].ParamText, "P");
-    EXPECT_EQ(t.description.InputCount, kMaxInputs);
-    EXPECT_EQ(t.description.inputs[kMaxInputs - 1].InputText, "In");
-    EXPECT_EQ(t.description.inputs[kMaxInputs - 1].InputSerial, 1);
+    ASSERT_EQ(t.load(joined({"AA459,AA45999", std::to_string(P), repeated("P", P),
+                             repeated("00", P), ones, ones, ones, ones, ones, std::to_string(I),
+                             repeated("In", I), repeated("54", I), repeated("65535", I),
+                             std::to_string(O), repeated("Out", O), repeated("-1", O)})),
+              kConfigFileOk);
+    EXPECT_EQ(t.scrollMax, P - 1);
+    EXPECT_EQ(t.description.params[P - 1].ParamText, "P");
+    EXPECT_EQ(t.description.inputs[I - 1].InputText, "In");
     EXPECT_EQ(t.group.InputMask[kMaxInputButtons - 1], 0xFFFF);
-    EXPECT_EQ(t.description.OutputCount, kMaxOutputs);
-    EXPECT_EQ(t.description.OutputText[kMaxOutputs - 1], "Out");
-    EXPECT_EQ(t.group.OutputMask[kMaxOutputs - 1], 0xFFFF);
+    EXPECT_EQ(t.description.OutputText[O - 1], "Out");
+    EXPECT_EQ(t.group.OutputMask[O - 1], 0xFFFF);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Refused files: the message names the fault and the file, and nothing of the file is installed.
-
-class ReadConfigFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qu32cofXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = (fs::path(folder) / "Test.cof").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-    void write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    bool read() { return ReadConfigFile(path, target.ref(), dialogs, "QU 3.2 nimbus"); }
-
-    std::string folder;
-    std::string path;
+TEST(ReadConfigFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
+    std::string folder = (fs::temp_directory_path() / "qu32cofXXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const std::string path = (fs::path(folder) / "Test.cof").string();
     Target target;
     test::ScriptedDialogs dialogs;
-};
-
-TEST_F(ReadConfigFileTest, AGoodFileShowsNothing) {
-    write(joined(goodLines()));
-    EXPECT_TRUE(read());
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(target.description.ParamCount, 3);
-}
-
-TEST_F(ReadConfigFileTest, BadFilesAreRefusedWithTheirErrorNumber) {
-    const auto with = [](std::size_t line, const std::string& text) {
-        std::vector<std::string> lines = goodLines();
-        lines[line - 1] = text;
-        return joined(lines);
+    const auto write = [&](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
     };
+
+    write(joined(goodLines()));
+    EXPECT_TRUE(ReadConfigFile(path, Target().ref(), dialogs, "QU 3.2 nimbus"));
+    EXPECT_TRUE(dialogs.shown.empty());
+
     std::vector<std::string> fifteen = goodLines();
     fifteen.pop_back();
-    const struct {
-        const char* what;
-        std::string bytes;
-        int error;
-    } kCases[] = {
+    const std::tuple<std::string, std::string, int> kCases[] = {
+        // what, file, error
         {"fifteen lines", joined(fifteen), kConfigErrorEndOfFile},
         {"empty file", "", kConfigErrorEndOfFile},
-        {"parameter count not a number", with(2, "three"), kConfigErrorNotANumber},
-        {"minimum not a number", with(5, "-77,1x,-32000"), kConfigErrorNotANumber},
-        {"sign without digits", with(9, "1,+,0"), kConfigErrorNotANumber},
-        {"two signs", with(6, "-77,+-5,32000"), kConfigErrorNotANumber},
-        {"input mask not a number", with(13, "1,2,x"), kConfigErrorNotANumber},
-        {"more rows than minimums", with(5, "-77,1"), kConfigErrorOutOfRange},
-        {"more rows than texts", with(3, "DATA-IN,Factor 1"), kConfigErrorOutOfRange},
-        {"more inputs than codes", with(12, "54,55"), kConfigErrorOutOfRange},
-        {"no parameters", with(2, "0"), kConfigErrorOutOfRange},
-        {"402 parameters", with(2, "402"), kConfigErrorOutOfRange},
-        {"22 inputs", with(10, "22"), kConfigErrorOutOfRange},
-        {"9 outputs", with(14, "9"), kConfigErrorOutOfRange},
-        {"minimum beyond 32 bits", with(5, "-77,2147483648,-32000"), kConfigErrorOverflow},
-        {"digits beyond 16 bits", with(7, "0,32768,5"), kConfigErrorOverflow},
-        {"mask beyond 16 bits", with(16, "1,65536"), kConfigErrorOverflow},
-        {"absurdly long line", with(3, std::string(kMaxConfigLineBytes + 1, 'x')),
+        {"parameter count not a number", withLine(2, "three"), kConfigErrorNotANumber},
+        {"minimum not a number", withLine(5, "-77,1x,-32000"), kConfigErrorNotANumber},
+        {"sign without digits", withLine(9, "1,+,0"), kConfigErrorNotANumber},
+        {"two signs", withLine(6, "-77,+-5,32000"), kConfigErrorNotANumber},
+        {"input mask not a number", withLine(13, "1,2,x"), kConfigErrorNotANumber},
+        {"more rows than minimums", withLine(5, "-77,1"), kConfigErrorOutOfRange},
+        {"more rows than texts", withLine(3, "DATA-IN,Factor 1"), kConfigErrorOutOfRange},
+        {"more inputs than codes", withLine(12, "54,55"), kConfigErrorOutOfRange},
+        {"no parameters", withLine(2, "0"), kConfigErrorOutOfRange},
+        {"402 parameters", withLine(2, "402"), kConfigErrorOutOfRange},
+        {"22 inputs", withLine(10, "22"), kConfigErrorOutOfRange},
+        {"9 outputs", withLine(14, "9"), kConfigErrorOutOfRange},
+        {"minimum beyond 32 bits", withLine(5, "-77,2147483648,-32000"), kConfigErrorOverflow},
+        {"digits beyond 16 bits", withLine(7, "0,32768,5"), kConfigErrorOverflow},
+        {"mask beyond 16 bits", withLine(16, "1,65536"), kConfigErrorOverflow},
+        {"absurdly long line", withLine(3, std::string(kMaxConfigLineBytes + 1, 'x')),
          kConfigErrorReadFailed},
+        {"missing file", "", kConfigErrorNotFound},
+        {"a folder", "", kConfigErrorNotFound},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.what);
-        write(c.bytes);
+    for (const auto& [what, bytes, error] : kCases) {
+        SCOPED_TRACE(what);
+        const std::string file = what == "a folder" ? folder : path;
+        fs::remove(path);
+        if (what != "missing file" && what != "a folder")
+            write(bytes);
         dialogs.shown.clear();
-        EXPECT_FALSE(read());
+        EXPECT_FALSE(ReadConfigFile(file, target.ref(), dialogs, "QU 3.2 nimbus"));
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].text,
-                  "Error " + std::to_string(c.error) + " while reading from file " + path + " !");
+                  "Error " + std::to_string(error) + " while reading from file " + file + " !");
         EXPECT_EQ(dialogs.shown[0].title, "QU 3.2 nimbus");
         EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::Ok);
         EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Exclamation);
-
         // Rows read before the fault were not installed either.
         EXPECT_EQ(target.description.ParamCount, 10);
-        EXPECT_EQ(target.description.params[0].ParamText, "old 0");
+        EXPECT_EQ(target.description.params[0].ParamText, "old");
         EXPECT_EQ(target.description.InputCount, kMaxInputs);
         EXPECT_EQ(target.scrollMax, 9);
         EXPECT_EQ(target.identity.UnitType, "OLD00");
         EXPECT_EQ(target.group.ActivateCode, "a0");
     }
-}
-
-TEST_F(ReadConfigFileTest, AMissingFileOrAFolderIsNotFound) {
-    for (const std::string& missing : {path, folder}) {
-        dialogs.shown.clear();
-        EXPECT_FALSE(ReadConfigFile(missing, target.ref(), dialogs, "QU 3.2 nimbus"));
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(dialogs.shown[0].text, "Error 53 while reading from file " + missing + " !");
-    }
-    EXPECT_EQ(target.description.ParamCount, 10);
+    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -11,19 +11,11 @@
 namespace qu32::test {
 namespace {
 
-// The combined read's 12 bytes for five words, with bits 15 and 7 carried in the last word as a
-// 7-bit line needs them.
-Bytes multiReadBlock(std::array<std::uint16_t, 5> words) {
-    Bytes b(12, 0);
-    for (std::size_t k = 0; k < words.size(); ++k) {
-        b[2 * k] = static_cast<std::uint8_t>((words[k] >> 8) & 0x7F);
-        b[2 * k + 1] = static_cast<std::uint8_t>(words[k] & 0x7F);
-        if (words[k] & 0x8000)
-            b[10] |= static_cast<std::uint8_t>(1u << (2 + k));
-        if (words[k] & 0x0080)
-            b[11] |= static_cast<std::uint8_t>(1u << (2 + k));
-    }
-    return b;
+// The combined read's answer for the serial, external and bus input words, the actual value and
+// the output word.
+Bytes combined(std::array<std::uint16_t, 5> words) {
+    const auto data = sim::encodeMultiRead(words);
+    return blockFrame("9g", Bytes(data.begin(), data.end()));
 }
 
 // Lit panels as a string of 0 and 1, panel 0 first.
@@ -84,86 +76,78 @@ TEST(StatusRetry, CountsRejectionsAndOtherFailuresApart) {
     };
     for (const auto& c : cases) {
         std::size_t used = 0;
-        const int r = retryStatusRead([&] { return c.results.at(used++); });
-        EXPECT_EQ(r, c.expected) << c.results.size();
+        EXPECT_EQ(retryStatusRead([&] { return c.results.at(used++); }), c.expected)
+            << c.results.size();
         EXPECT_EQ(used, c.attempts) << c.results.size();
     }
 }
 
-TEST_F(IoDisplayTest, EachInputReaderLightsInput13OnBit4096OfItsOwnPanels) {
-    const struct {
-        int (IoDisplay::*read)(const std::string&);
-        const char* code;
-        std::array<Control, kInputButtons>* panels;
-    } readers[] = {
-        {&IoDisplay::Set_SerialInputs, "86", &form.Panel3D1},
-        {&IoDisplay::Set_ExternalInputs, "87", &form.Panel3D2},
-        {&IoDisplay::Set_BusInputs, "8C", &form.Panel3D3},
+TEST_F(IoDisplayTest, SingleReadersLightOnlyTheirOwnPanelsAndOutputsUseTheMasksLoadedLast) {
+    const std::pair<int (IoDisplay::*)(const std::string&), const char*> readers[] = {
+        {&IoDisplay::Set_SerialInputs, "86"},
+        {&IoDisplay::Set_ExternalInputs, "87"},
+        {&IoDisplay::Set_BusInputs, "8C"},
     };
-    for (const auto& r : readers) {
+    for (std::size_t k = 0; k < std::size(readers); ++k) {
+        const auto [read, code] = readers[k];
         io.clearLiveDisplay();
-        script({{r.code, answerFrame(r.code, "H1000")}});
-        ASSERT_EQ((io.*r.read)(""), 1) << r.code;
-        EXPECT_EQ(lit(*r.panels), "0000000000000100") << r.code;
-        // The other two sets stay white.
-        int litSets = 0;
-        for (auto* set : {&form.Panel3D1, &form.Panel3D2, &form.Panel3D3})
-            litSets += lit(*set) != std::string(16, '0');
-        EXPECT_EQ(litSets, 1) << r.code;
-        EXPECT_EQ((*r.panels)[13].backColor(), kBlue);
+        script({{code, answerFrame(code, "H1000")}});  // bit 4096 is input 13
+        ASSERT_EQ((io.*read)(""), 1) << code;
+        EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D2) + lit(form.Panel3D3),
+                  std::string(16 * k, '0') + "0000000000000100" + std::string(32 - 16 * k, '0'))
+            << code;
     }
-}
 
-TEST_F(IoDisplayTest, OutputsBeyondTheGroupsOwnUseTheMasksLoadedLast) {
     applyGroupSettings(10, unit.group);  // outputs 128 .. 1
     applyGroupSettings(1, unit.group);   // outputs 1, 2, 4, 8; 4 to 7 keep 8, 4, 2, 1
-    const struct {
-        const char* word;
-        const char* lit;
-    } cases[] = {{"H08", "00011000"}, {"H01", "10000001"}, {"H10", "00000000"}};
-    for (const auto& c : cases) {
-        script({{"85", answerFrame("85", c.word)}});
+    for (const auto& [word, shown] :
+         {std::pair{"H08", "00011000"}, {"H01", "10000001"}, {"H10", "00000000"}}) {
+        script({{"85", answerFrame("85", word)}});
         ASSERT_EQ(io.Set_Outputs(""), 1);
-        EXPECT_EQ(lit(form.Panel3D16), c.lit) << c.word;
-        EXPECT_EQ(form.Panel3D16[0].backColor(), c.lit[0] == '1' ? kRed : kWhite);
+        EXPECT_EQ(lit(form.Panel3D16), shown) << word;
+        EXPECT_EQ(form.Panel3D16[0].backColor(), shown[0] == '1' ? kRed : kWhite);
     }
 }
 
-TEST_F(IoDisplayTest, CombinedReadPaintsEverythingAndShowsThePlainValue) {
+TEST_F(IoDisplayTest, CombinedReadPaintsEverythingWithinTheCountsAndShowsThePlainValue) {
     unit.identity.UnitType = "TQ593";  // a percentage unit; the combined read still reads counts
-    script({{"9g", blockFrame("9g", multiReadBlock({0x1000, 0x8001, 0x0080, 52, 0x000F}))}});
+    script({{"9g", combined({0x1000, 0x8001, 0x0080, 52, 0x000F})}});
     ASSERT_EQ(io.Set_All_IOs(""), 1);
     EXPECT_EQ(requests["9g"], 1);
-    EXPECT_EQ(lit(form.Panel3D1), "0000000000000100");
-    EXPECT_EQ(lit(form.Panel3D2), "1000000000000010");
-    EXPECT_EQ(lit(form.Panel3D3), "0000001000000000");
-    EXPECT_EQ(lit(form.Panel3D16), "11110000");
+    EXPECT_EQ(lit(form.Panel3D1) + " " + lit(form.Panel3D2) + " " + lit(form.Panel3D3) + " " +
+                  lit(form.Panel3D16),
+              "0000000000000100 1000000000000010 0000001000000000 11110000");
     EXPECT_EQ(form.Panel3D5.caption(), "+52");
     EXPECT_EQ(form.Panel3D4[27].backColor(), kRed);
 
-    script({{"9g", blockFrame("9g", multiReadBlock({0, 0, 0, 0xFF7F, 0}))}});
+    script({{"9g", combined({0, 0, 0, 0xFF7F, 0})}});
     ASSERT_EQ(io.Set_All_IOs(""), 1);
     EXPECT_EQ(form.Panel3D5.caption(), "-129");
     EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D16), std::string(24, '0'));
+
+    // Only the unit's own inputs light; outputs as far as the group's masks go.
+    unit.description.InputCount = 3;
+    unit.description.OutputCount = kMaxOutputTexts;
+    script({{"9g", combined({0xFFFF, 0, 0, 0, 0xFFFF})}});
+    ASSERT_EQ(io.Set_All_IOs(""), 1);
+    EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D16),
+              "1110000000000000"
+              "11110000");
 }
 
-TEST_F(IoDisplayTest, CombinedReadGivesUpAtTheFifthFailureAndStopsAtUnknownCode) {
+TEST_F(IoDisplayTest, RetriesEndAtUnknownCodeOrTheFifthFailureAndOnlyTheSerialInputsRetry) {
     script({});  // "9g" unknown
     EXPECT_EQ(io.Set_All_IOs(""), -3);
     EXPECT_EQ(requests["9g"], 1);
-
     script({{"9g", Bytes{}}});  // silent unit
     EXPECT_EQ(io.Set_All_IOs(""), -1);
     EXPECT_EQ(requests["9g"], 5);
-
     // Four lost answers are not yet a lost unit.
-    script({{"9g", blockFrame("9g", multiReadBlock({0x1000, 0, 0, 0, 0}))}}, 4);
+    script({{"9g", combined({0x1000, 0, 0, 0, 0})}}, 4);
     EXPECT_EQ(io.Set_All_IOs(""), 1);
     EXPECT_EQ(requests["9g"], 5);
     EXPECT_EQ(form.Panel3D1[13].backColor(), kBlue);
-}
 
-TEST_F(IoDisplayTest, SingleReadersTryOnceExceptTheSerialInputs) {
     unit.status.OutputWord = 1;
     script({{"86", Bytes{}}, {"87", Bytes{}}, {"8C", answerFrame("8C", "X1000")}});
     EXPECT_EQ(io.Set_SerialInputs(""), -1);
@@ -172,7 +156,6 @@ TEST_F(IoDisplayTest, SingleReadersTryOnceExceptTheSerialInputs) {
     EXPECT_EQ(io.Set_Outputs(""), -3);
     EXPECT_EQ((std::map<std::string, int>{{"86", 5}, {"87", 1}, {"8C", 1}, {"85", 1}}), requests);
     EXPECT_EQ(unit.status.OutputWord, 1) << "a failed read keeps the word";
-    EXPECT_EQ(lit(form.Panel3D16), "00000000");
 }
 
 TEST_F(IoDisplayTest, PanelsAreRepaintedOnlyWhenTheirStateChanges) {
@@ -182,45 +165,12 @@ TEST_F(IoDisplayTest, PanelsAreRepaintedOnlyWhenTheirStateChanges) {
             colourWrites += p == Control::Property::BackColor;
         });
     });
-    const Bytes answer = blockFrame("9g", multiReadBlock({0x1000, 0x8001, 0, 0, 0x0003}));
-    script({{"9g", answer}});
+    script({{"9g", combined({0x1000, 0x8001, 0, 0, 0x0003})}});
     ASSERT_EQ(io.Set_All_IOs(""), 1);
     EXPECT_EQ(colourWrites, 1 + 2 + 2 + 2);  // inputs, outputs, the two centre segments
     colourWrites = 0;
     ASSERT_EQ(io.Set_All_IOs(""), 1);
     EXPECT_EQ(colourWrites, 0);
-}
-
-TEST_F(IoDisplayTest, CountsBeyondTheTablesAreBounded) {
-    unit.description.InputCount = kMaxInputs;
-    unit.description.OutputCount = kMaxOutputTexts;
-    script({{"9g", blockFrame("9g", multiReadBlock({0xFFFF, 0, 0, 0, 0xFFFF}))}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
-    EXPECT_EQ(lit(form.Panel3D1), std::string(16, '1'));
-    EXPECT_EQ(lit(form.Panel3D16), "11110000") << "group 1 masks only the first four";
-
-    io.clearLiveDisplay();
-    unit.description.InputCount = 3;
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
-    EXPECT_EQ(lit(form.Panel3D1), "1110000000000000");
-}
-
-TEST_F(IoDisplayTest, ResetCaptionFollowsTheGroupsResetBit) {
-    const struct {
-        int group;
-        const char* word;
-        const char* caption;
-    } cases[] = {
-        {1, "H0080", "R&eset is ON"},  {1, "H0200", "R&eset is OFF"}, {9, "H0200", "R&eset is ON"},
-        {9, "H0080", "R&eset is OFF"}, {7, "H4000", "R&eset is ON"},
-    };
-    for (const auto& c : cases) {
-        applyGroupSettings(c.group, unit.group);
-        script({{"86", answerFrame("86", c.word)}});
-        ASSERT_EQ(io.Set_SerialInputs(""), 1);
-        io.showResetState();
-        EXPECT_EQ(form.Re_Set.caption(), c.caption) << c.group << " " << c.word;
-    }
 }
 
 TEST_F(IoDisplayTest, MonitorLayoutByUnitType) {
@@ -229,39 +179,33 @@ TEST_F(IoDisplayTest, MonitorLayoutByUnitType) {
         const char* type;
         const char* title;
         bool segments;
-        const char* marksShown;  // left, centre, right
-        const char* marks;
+        const char* marks;  // left, centre and right; empty where hidden
         bool lines;
     } cases[] = {
-        {"", "ER628", "OUTPUT VALUE", true, "111", "-100% 0% +100%", true},
-        {"", "Display Unit", "DISPLAY VALUE", false, "000", " ", false},
-        {"ZH876", "TQ593", "OUTPUT VALUE", true, "111", "-100% 0% +100%", true},
-        {"", "QR929", "DIFFERENTIAL COUNTER", true, "111", "-50 0 +50", true},
-        {"TQ593", "KQ780", "Input VALUE", true, "110", "-100% 0% +100%", false},
-        {"NT628", "KQ780", "Input VALUE", false, "000", " ", false},
+        {"", "ER628", "OUTPUT VALUE", true, "-100%|0%|+100%|", true},
+        {"", "Display Unit", "DISPLAY VALUE", false, "|||", false},
+        {"ZH876", "TQ593", "OUTPUT VALUE", true, "-100%|0%|+100%|", true},
+        {"", "QR929", "DIFFERENTIAL COUNTER", true, "-50|0|+50|", true},
+        {"TQ593", "KQ780", "Input VALUE", true, "-100%|0%||", false},
+        {"NT628", "KQ780", "Input VALUE", false, "|||", false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
         Form1 f;
         IoDisplay display(f, unit, value);
         unit.identity.UnitType = c.before;
         display.applyMonitorLayout();
         unit.identity.UnitType = c.type;
         display.applyMonitorLayout();
-        EXPECT_EQ(f.monitorTitle.caption(), c.title) << c.type;
-        for (const auto& s : f.Panel3D4)
-            EXPECT_EQ(s.visible(), c.segments) << c.type;
-        std::string shown;
+        EXPECT_EQ(f.monitorTitle.caption(), c.title);
+        std::string marks;
         for (const auto& m : f.Panel3D10)
-            shown += m.visible() ? '1' : '0';
-        EXPECT_EQ(shown, c.marksShown) << c.type;
-        if (std::string(c.marks) != " ") {
-            EXPECT_EQ(f.Panel3D10[0].caption() + " " + f.Panel3D10[1].caption() + " " +
-                          f.Panel3D10[2].caption(),
-                      c.marks)
-                << c.type;
-        }
+            marks += (m.visible() ? m.caption() : std::string()) + "|";
+        EXPECT_EQ(marks, c.marks);
+        for (const auto& s : f.Panel3D4)
+            EXPECT_EQ(s.visible(), c.segments);
         for (const auto& l : f.scaleLines)
-            EXPECT_EQ(l.visible(), c.lines) << c.type;
+            EXPECT_EQ(l.visible(), c.lines);
     }
 }
 
@@ -273,20 +217,19 @@ TEST_F(IoDisplayTest, DescriptionCaptionsButtonsAndClearingTheLiveDisplay) {
     unit.description.inputs[2] = {"Stop", 1, 0};
     unit.description.inputs[3] = {"beyond", 1, 0};
     unit.description.OutputCount = 2;
-    unit.description.OutputText[0] = "Term. 21";
     unit.description.OutputText[1] = "Term. 22";
     io.showDescription();
     io.enableSerialInputButtons();
-    EXPECT_EQ(form.Command1[0].caption() + form.Command1[1].caption() + form.Command1[2].caption(),
+    EXPECT_EQ(form.Command1[0].caption() + form.Command1[1].caption() + form.Command1[2].caption() +
+                  form.Command1[5].caption(),
               "ResetStartStop");
-    EXPECT_EQ(form.Command1[5].caption(), "");
     EXPECT_EQ(form.Panel3D16[1].caption(), "Term. 22");
     std::string enabled;
     for (const auto& b : form.Command1)
         enabled += b.enabled() ? '1' : '0';
     EXPECT_EQ(enabled, "1010000000000000");
 
-    script({{"9g", blockFrame("9g", multiReadBlock({0xFFFF, 0xFFFF, 0xFFFF, 8, 0xFFFF}))}});
+    script({{"9g", combined({0xFFFF, 0xFFFF, 0xFFFF, 8, 0xFFFF})}});
     ASSERT_EQ(io.Set_All_IOs(""), 1);
     io.clearLiveDisplay();
     EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D2) + lit(form.Panel3D3) + lit(form.Panel3D16),

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <map>
 
 #include "mainwindow/MainWindowFixture.h"
@@ -15,22 +16,19 @@ TEST_F(StartUp, FirstStartWritesTheDefaultFileAndProbesTheUnit) {
     EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
     EXPECT_FALSE(window.form.mnuDevelop.visible());
     EXPECT_TRUE(window.form.mnOpen.enabled());
-    EXPECT_FALSE(window.form.mnSaveAs.enabled());
-    EXPECT_FALSE(window.form.Transmit.enabled());
+    EXPECT_FALSE(window.form.mnSaveAs.enabled() || window.form.Transmit.enabled());
     EXPECT_TRUE(window.mainInterrupt().enabled());
     EXPECT_TRUE(dialogs.shown.empty());
 
     ASSERT_TRUE(runUntil([&] { return connected(); }));
     EXPECT_EQ(window.state(), SERIALINPUTS_IN);
     EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus  -  TQ593 Version TQ59312 /DPV10204");
-    EXPECT_TRUE(window.form.Transmit.enabled());
-    EXPECT_TRUE(window.form.mnSaveAs.enabled());
-    EXPECT_FALSE(window.form.mnuDevelop.visible());
+    EXPECT_TRUE(window.form.Transmit.enabled() && window.form.mnSaveAs.enabled());
     const Parameter& first = window.unit.description.params[1];
-    EXPECT_EQ(window.form.Label1[1].caption(), first.ParamText);
-    EXPECT_EQ(window.form.Label11[1].caption(), first.ParamValue);
     EXPECT_FALSE(first.ParamValue.empty());
-    EXPECT_EQ(window.form.Line4.visible(), true);
+    EXPECT_EQ(window.form.Label1[1].caption() + "=" + window.form.Label11[1].caption(),
+              first.ParamText + "=" + first.ParamValue);
+    EXPECT_TRUE(window.form.Line4.visible());
 }
 
 TEST_F(StartUp, ConfiguredSettingsAreUsedAndWrittenBackAtExit) {
@@ -54,26 +52,6 @@ TEST_F(StartUp, ConfiguredSettingsAreUsedAndWrittenBackAtExit) {
     EXPECT_NE(text.find("<Extra keep=\"yes\""), std::string::npos) << text;
 }
 
-TEST_F(StartUp, ClosingWhileATickWaitsOnTheLineClosesWhenTheTickEnds) {
-    window.Load();
-    // The first tick starts initialising; ask to close while it waits for an answer.
-    bool closedAtOnce = true;
-    loop.postAt(150, [&] {
-        ASSERT_FALSE(window.mainInterrupt().enabled()) << "a tick should be running";
-        window.requestClose();
-        closedAtOnce = window.isClosed();
-    });
-    ASSERT_TRUE(runUntil([&] { return window.isClosed(); }, 5000));
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_EQ(closedCount, 1);
-    const double closedAt = loop.nowMsExact();
-    loop.runFor(2000);
-    EXPECT_EQ(closedCount, 1);
-    EXPECT_FALSE(window.mainInterrupt().enabled());
-    EXPECT_LT(closedAt, 5000);
-    EXPECT_NE(configText().find("Com1"), std::string::npos);
-}
-
 class Connection : public MainWindowFixture {
   protected:
     explicit Connection(const std::string& model = "tq593") : MainWindowFixture(model) {}
@@ -92,8 +70,7 @@ TEST_F(Connection, AbsentUnitIsProbedEveryTickWithoutMessages) {
     loop.runFor(3000);
     const auto codes = takeRequests();
     ASSERT_GE(codes.size(), 10u);
-    for (const auto& c : codes)
-        EXPECT_EQ(c, "00");
+    EXPECT_EQ(codes, std::vector<std::string>(codes.size(), "00"));
     // 100 ms between ticks plus a 100 ms answer time-out for each probe.
     EXPECT_LE(codes.size(), 16u);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -117,7 +94,6 @@ TEST_F(Connection, ReplacedUnitIsInitialisedAgainWithinOnePass) {
     // One pass is two ticks; the tick that notices the change initialises the new unit at once.
     ASSERT_TRUE(runUntil([&] { return window.unit.identity.UnitType == "VM628"; }, 400));
     ASSERT_TRUE(runUntil([&] { return connected(); }));
-    EXPECT_EQ(window.unit.identity.UnitType, "VM628");
     EXPECT_NE(window.form.window.caption().find("VM628"), std::string::npos);
 }
 
@@ -140,10 +116,8 @@ TEST_F(SingleReadConnection, PollsEachStatusRegisterThenValueThenIdentity) {
     const auto codes = takeRequests();
     ASSERT_GE(codes.size(), 12u);
     const std::vector<std::string> pass = {"86", "87", "8C", "85", ":1", "99"};
-    // Find the start of a pass and check the order repeats.
-    std::size_t start = 0;
-    while (start < codes.size() && codes[start] != "86")
-        ++start;
+    // From the start of a pass on, the order repeats.
+    const std::size_t start = std::find(codes.begin(), codes.end(), "86") - codes.begin();
     for (std::size_t i = start; i < codes.size(); ++i)
         EXPECT_EQ(codes[i], pass[(i - start) % pass.size()]) << i;
     EXPECT_EQ(window.unit.identity.UnitType, "NT594");

@@ -19,43 +19,34 @@ std::string drawn(const BarPicture& p) {
     return s;
 }
 
-struct Case {
-    std::int32_t value;
-    const char* text;
-    const char* bar;
-};
-
-TEST(ValueDisplay, PlainReadingGrowsFromTheCentreGreenYellowRed) {
-    const Case cases[] = {
-        {4, "+4", "WWWWWWWWWWWWWW|GGWWWWWWWWWWWW"},
-        {3, "+3", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
-        {8, "+8", "WWWWWWWWWWWWWW|GGYWWWWWWWWWWW"},
-        {52, "+52", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
-        {100000, "+100000", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
-        {-3, "-3", "WWWWWWWWWWWWWG|WWWWWWWWWWWWWW"},
-        {-32, "-32", "WWWWWRYYYYYYGG|WWWWWWWWWWWWWW"},
-        {0, "0", "WWWWWWWWWWWWWG|GWWWWWWWWWWWWW"},
-        {INT32_MIN, "-2147483648", "RRRRRRYYYYYYGG|WWWWWWWWWWWWWW"},
+// Plain readings grow from the centre green, yellow, red; percent readings are green and stop at
+// a hundred percent.
+TEST(ValueDisplay, PlainAndPercentReadings) {
+    const struct {
+        bool percent;
+        std::int32_t value;
+        const char* text;
+        const char* bar;
+    } cases[] = {
+        {false, 4, "+4", "WWWWWWWWWWWWWW|GGWWWWWWWWWWWW"},
+        {false, 3, "+3", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {false, 8, "+8", "WWWWWWWWWWWWWW|GGYWWWWWWWWWWW"},
+        {false, 52, "+52", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
+        {false, 100000, "+100000", "WWWWWWWWWWWWWW|GGYYYYYYRRRRRR"},
+        {false, -3, "-3", "WWWWWWWWWWWWWG|WWWWWWWWWWWWWW"},
+        {false, -32, "-32", "WWWWWRYYYYYYGG|WWWWWWWWWWWWWW"},
+        {false, 0, "0", "WWWWWWWWWWWWWG|GWWWWWWWWWWWWW"},
+        {false, INT32_MIN, "-2147483648", "RRRRRRYYYYYYGG|WWWWWWWWWWWWWW"},
+        {true, 10000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
+        {true, 25000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
+        {true, 713, "+7%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {true, 50, "+0%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
+        {true, -714, "-7%", "WWWWWWWWWWWWGG|WWWWWWWWWWWWWW"},
+        {true, INT32_MIN, "-100%", "GGGGGGGGGGGGGG|WWWWWWWWWWWWWW"},
+        {true, 0, "0%", "WWWWWWWWWWWWWW|WWWWWWWWWWWWWW"},
     };
     for (const auto& c : cases) {
-        const BarPicture p = plainPicture(c.value);
-        EXPECT_EQ(p.text, c.text) << c.value;
-        EXPECT_EQ(drawn(p), c.bar) << c.value;
-    }
-}
-
-TEST(ValueDisplay, PercentReadingIsGreenAndStopsAtHundredPercent) {
-    const Case cases[] = {
-        {10000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
-        {25000, "+100%", "WWWWWWWWWWWWWW|GGGGGGGGGGGGGG"},
-        {713, "+7%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
-        {50, "+0%", "WWWWWWWWWWWWWW|GWWWWWWWWWWWWW"},
-        {-714, "-7%", "WWWWWWWWWWWWGG|WWWWWWWWWWWWWW"},
-        {INT32_MIN, "-100%", "GGGGGGGGGGGGGG|WWWWWWWWWWWWWW"},
-        {0, "0%", "WWWWWWWWWWWWWW|WWWWWWWWWWWWWW"},
-    };
-    for (const auto& c : cases) {
-        const BarPicture p = percentPicture(c.value);
+        const BarPicture p = c.percent ? percentPicture(c.value) : plainPicture(c.value);
         EXPECT_EQ(p.text, c.text) << c.value;
         EXPECT_EQ(drawn(p), c.bar) << c.value;
     }

@@ -10,19 +10,40 @@ namespace {
 constexpr char kConnectedCaption[] = "QU 3.2 nimbus  -  TQ593 Version TQ59312 /DPV10204";
 using ControlOperations = OperationFixture;
 
-TEST_F(ControlOperations, TransmitWritesActivatesReadsBackAndShowsOkForHalfASecond) {
+// Enter, Transmit and Store as the operator uses them, and a refused store.
+TEST_F(ControlOperations, EnterTransmitAndStoreSucceedAndAStoreRefusalIsShown) {
     auto& shown = watch(window.form.Transmit);
+    auto& stored = watch(window.form.StoreEEProm);
+    edit("01", "0140");
+    pressEnter();
+    EXPECT_EQ(dialogs.pointer, MousePointer::Hourglass);
+    ASSERT_TRUE(runPending());
+    EXPECT_EQ(first(takeWire(), 4), (Strings{"11 01=0140", "11 67=1", "11 68=1", "11 01?"}));
+    EXPECT_EQ(unit.storedValue("01"), "0140");
+    EXPECT_EQ(param("01").UnitValue, "0140");
+    EXPECT_EQ(dialogs.pointer, MousePointer::Default);
+
     edit("01", "0150");
     window.commands.Transmit_Click();
     EXPECT_EQ(dialogs.pointer, MousePointer::Hourglass);
     ASSERT_TRUE(runPending());
-
     EXPECT_EQ(first(takeWire(), 3), (Strings{"11 01=0150", "11 67=1", "11 01?"}));
     ASSERT_EQ(texts(shown), (Strings{"OK", "Tra&nsmit"}));
     EXPECT_NEAR(shownFor(shown, 0), kOutcomeShowMs, 1);
     EXPECT_EQ(param("01").UnitValue, "0150");
     EXPECT_EQ(window.form.Label11[std::size_t(window.list.selectedRow())].caption(), "0150");
     EXPECT_EQ(dialogs.pointer, MousePointer::Default);
+
+    ASSERT_FALSE(unit.unstoredValues().empty());
+    window.commands.StoreEEProm_Click();
+    ASSERT_TRUE(runPending());
+    EXPECT_TRUE(unit.unstoredValues().empty());
+    unit.injectFault(fault(sim::FaultKind::Nak, "68", 1));
+    window.commands.StoreEEProm_Click();
+    ASSERT_TRUE(runPending());
+    EXPECT_EQ(texts(stored), (Strings{"OK", "&Store EEprom", "ERROR", "&Store EEprom"}));
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(ControlOperations, NothingIsOfferedForAHeadingRowOrAnEmptyList) {
@@ -43,19 +64,18 @@ TEST_F(ControlOperations, TransmitAllWritesEverythingActivatesOnceAndReadsItAllB
     window.commands.TransmitAll_Click();
     ASSERT_TRUE(runPending());
 
-    Strings expected;
+    Strings writes, reads;
     const UnitDescription& d = window.unit.description;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < d.ParamCount; ++i) {
-            const Parameter& p = d.params[std::size_t(i)];
-            if (!p.isHeading())
-                expected.push_back("11 " + p.ParamCode +
-                                   (pass ? "?" : "=" + CleanValue(p.UnitValue)));
+    for (int i = 0; i < d.ParamCount; ++i) {
+        const Parameter& p = d.params[std::size_t(i)];
+        if (!p.isHeading()) {
+            writes.push_back("11 " + p.ParamCode + "=" + CleanValue(p.UnitValue));
+            reads.push_back("11 " + p.ParamCode + "?");
         }
-        if (pass == 0)
-            expected.push_back("11 67=1");
     }
-    EXPECT_EQ(first(takeWire(), expected.size()), expected);
+    writes.push_back("11 67=1");
+    writes.insert(writes.end(), reads.begin(), reads.end());
+    EXPECT_EQ(first(takeWire(), writes.size()), writes);
     EXPECT_EQ(unit.registerValue("03"), "0007");
     ASSERT_EQ(texts(shown), (Strings{"OK", "Transmit &All"}));
     EXPECT_NEAR(shownFor(shown, 0), kTransmitAllOutcomeShowMs, 1);
@@ -131,23 +151,6 @@ TEST_F(ControlOperations, ReadAllGoesOnAfterFailedReadsAndShowsEachOfThem) {
     EXPECT_EQ(dialogs.beeps, 2);
 }
 
-TEST_F(ControlOperations, StoreKeepsTheWorkingValuesAndReportsARefusal) {
-    auto& shown = watch(window.form.StoreEEProm);
-    edit("01", "0150");
-    window.commands.Transmit_Click();
-    ASSERT_TRUE(runPending());
-    ASSERT_FALSE(unit.unstoredValues().empty());
-    window.commands.StoreEEProm_Click();
-    ASSERT_TRUE(runPending());
-    EXPECT_TRUE(unit.unstoredValues().empty());
-
-    unit.injectFault(fault(sim::FaultKind::Nak, "68", 1));
-    window.commands.StoreEEProm_Click();
-    ASSERT_TRUE(runPending());
-    EXPECT_EQ(texts(shown), (Strings{"OK", "&Store EEprom", "ERROR", "&Store EEprom"}));
-    EXPECT_EQ(dialogs.beeps, 1);
-}
-
 TEST_F(ControlOperations, ResetTogglesBothWaysAndAFailedWriteKeepsTheState) {
     auto& shown = watch(window.form.Re_Set);
     ASSERT_EQ(window.form.Re_Set.caption(), "R&eset is OFF");
@@ -169,33 +172,14 @@ TEST_F(ControlOperations, ResetTogglesBothWaysAndAFailedWriteKeepsTheState) {
     EXPECT_EQ(dialogs.beeps, 1);
 }
 
-// Results of the procedures, run on their own with the main cycle held.
-TEST_F(ControlOperations, ResultCodes) {
-    struct Case {
-        const char* operation;
-        std::string code, value;
-        std::optional<sim::Fault> fault;
-        std::int32_t result;
-    };
-    const Case cases[] = {
-        {kStoreEEPromOperation, "68", "1", std::nullopt, 1},
-        {kStoreEEPromOperation, "68", "1", fault(sim::FaultKind::Nak, "68", 1), kErrNotAck},
-        {kResetOperation, "58", "", fault(sim::FaultKind::NoAnswer, "58", 5), kErrTimeoutHeader},
-        {kReadAllParametersOperation, "", "", fault(sim::FaultKind::NoAnswer, "77", 1),
-         kErrTimeoutHeader},
-        {kTransmitOperation, "01", "0000", std::nullopt, kOperationAborted},
-        {"Blink", "", "", std::nullopt, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.operation);
-        if (c.fault)
-            unit.injectFault(*c.fault);
-        clsControlOperation operation(window);
-        operation.Add(c.code, c.value, window.form.Transmit, c.operation, indexOf("01"));
-        EXPECT_EQ(executeAlone(operation), c.result);
-        unit.clearFaults();
-    }
-    EXPECT_EQ(param("01").ParamValue, "0120") << "a failed transmission keeps the value";
+// Run on their own with the main cycle held: a refused value and an empty list end the
+// procedure at once and change nothing.
+TEST_F(ControlOperations, RefusedTransmissionAndEmptyListAbortWithoutChanges) {
+    clsControlOperation one(window);
+    one.Add("01", "0000", window.form.Transmit, kTransmitOperation, indexOf("01"));
+    EXPECT_EQ(executeAlone(one), kOperationAborted);
+    EXPECT_EQ(param("01").ParamValue, "0120");
+    EXPECT_EQ(unit.registerValue("01"), "0120");
 
     takeWire();
     window.unit.description.ParamCount = 0;
@@ -221,6 +205,17 @@ TEST_F(AddressChange, TransmitMovesThePcToTheNewAddressBeforeReadingBack) {
     EXPECT_EQ(texts(shown), (Strings{"OK", "Tra&nsmit"}));
     loop.runFor(2000);
     EXPECT_NE(window.state(), INIT) << "polling goes on at the new address";
+}
+
+TEST_F(AddressChange, EnterStoresAndReadsBackUnderTheNewAddress) {
+    edit("90", "07");
+    pressEnter();
+    ASSERT_TRUE(runPending());
+    EXPECT_EQ(first(takeWire(), 4), (Strings{"11 90=07", "11 67=1", "07 68=1", "07 90?"}));
+    EXPECT_EQ(unit.storedAddress(), "07");
+    EXPECT_TRUE(dialogs.shown.empty());
+    loop.runFor(2000);
+    EXPECT_NE(window.state(), INIT);
 }
 
 }  // namespace

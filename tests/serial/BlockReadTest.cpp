@@ -36,9 +36,7 @@ TEST_F(BlockRead, DataArrivesInPiecesWithProgressInTheCaption) {
     ASSERT_EQ(link.Read_IntData("11", "9a", count), 1);
     EXPECT_EQ(count, 1200);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), link.ReceiveBuffer().begin()));
-    ASSERT_EQ(captions.size(), 2u);
-    EXPECT_EQ(captions[0], "QU 3.2 - 1207/1207");
-    EXPECT_EQ(captions[1], "QU 3.2");
+    EXPECT_EQ(captions, (std::vector<std::string>{"QU 3.2 - 1207/1207", "QU 3.2"}));
 
     // The header may come with only part of the data; progress then shows each arrival.
     captions.clear();
@@ -77,8 +75,7 @@ TEST_F(BlockRead, FaultsEndInTheirErrors) {
               std::string::npos)
         << link.lastError().description;
 
-    Bytes wrongEcho = blockFrame("9b", pattern(10));
-    answerWith(port, {wrongEcho});
+    answerWith(port, {blockFrame("9b", pattern(10))});
     EXPECT_EQ(link.Read_IntData("11", "9a", count), kErrCodeLow);
 
     // A pause in the data phase longer than the answer time-out.

@@ -20,21 +20,16 @@ std::vector<Bytes> split(const Bytes& f, std::vector<std::size_t> cuts) {
     return out;
 }
 
-// Answers that a unit, a noisy line or another device may produce, and what each read makes
-// of them.
-struct ReadCase {
-    const char* name;
-    std::vector<Bytes> pieces;
-    int expected;
-};
-
 TEST_F(RegisterRead, ReadParameterJudgesEveryKindOfAnswer) {
-    const Bytes bad = [] {
-        Bytes f = answerFrame("99", "1234");
-        f.back() ^= 0x01;
-        return f;
-    }();
-    const std::vector<ReadCase> cases = {
+    Bytes bad = answerFrame("99", "1234");
+    bad.back() ^= 0x01;
+    // Answers that a unit, a noisy line or another device may produce, and what a read makes of
+    // them.
+    const struct {
+        const char* name;
+        std::vector<Bytes> pieces;
+        int expected;
+    } cases[] = {
         {"sound", {answerFrame("99", "1234")}, 4},
         {"ETX and BCC apart", split(answerFrame("99", "12"), {5, 6}), 2},
         {"no data", {answerFrame("99", "")}, kErrPacketTooShort},
@@ -44,16 +39,8 @@ TEST_F(RegisterRead, ReadParameterJudgesEveryKindOfAnswer) {
         {"wrong echo 98", {answerFrame("98", "1")}, kErrCodeLow},
         {"wrong echo 89", {answerFrame("89", "1")}, kErrCodeHigh},
         {"bad block check", {bad}, kErrBcc},
-        {"20 bytes, no ETX",
-         {bytesOf("\x02"
-                  "99"
-                  "12345678901234567")},
-         kErrBcc},
-        {"ETX but BCC never comes",
-         {bytesOf("\x02"
-                  "99"
-                  "1\x03")},
-         kErrTimeoutHeader},
+        {"20 bytes, no ETX", {bytesOf("\x02\x39\x39" + std::string(17, '1'))}, kErrBcc},
+        {"ETX but BCC never comes", {split(answerFrame("99", "1"), {5})[0]}, kErrTimeoutHeader},
     };
     for (const auto& c : cases) {
         answerWith(port, c.pieces);
@@ -80,49 +67,46 @@ TEST_F(RegisterRead, DataReplacesOnlyTheFirstCharactersOfTheCallersText) {
     EXPECT_EQ(shortText, "");
 }
 
-TEST_F(RegisterRead, ReadVersionTakesEightCharacters) {
-    answerWith(port, {answerFrame("99", "TQ593V12xyz")});
-    std::string v(8, ' ');
-    EXPECT_EQ(link.Read_Version("11", "99", v), 1);
-    EXPECT_EQ(v, "TQ593V12");
-    answerWith(port, {answerFrame("99", "AB")});
-    EXPECT_EQ(link.Read_Version("11", "99", v), 1);
-    EXPECT_EQ(v, "AB      ");
-    answerWith(port, {Bytes{STX, '9', '9', EOT}});
-    EXPECT_EQ(link.Read_Version("11", "99", v), kErrUnknownCode);
-    EXPECT_EQ(v, "");
-    // One notification larger than the version buffer is an internal fault, not an overrun.
-    answerWith(port, {bytesOf("\x02"
-                              "99" +
-                              std::string(40, 'x'))});
-    EXPECT_EQ(link.Read_Version("11", "99", v), kErrInternalFault);
-}
+TEST_F(RegisterRead, ReadVersionTakesEightCharactersAndReadStatusAHexWord) {
+    const struct {
+        Bytes answer;
+        int result;
+        const char* version;
+    } versions[] = {
+        {answerFrame("99", "TQ593V12xyz"), 1, "TQ593V12"},
+        {answerFrame("99", "AB"), 1, "AB      "},
+        {Bytes{STX, '9', '9', EOT}, kErrUnknownCode, ""},
+        // One notification larger than the version buffer is an internal fault, not an overrun.
+        {answerFrame("99", std::string(40, 'x')), kErrInternalFault, ""},
+    };
+    for (const auto& c : versions) {
+        answerWith(port, {c.answer});
+        std::string v(8, ' ');
+        EXPECT_EQ(link.Read_Version("11", "99", v), c.result) << c.version;
+        EXPECT_EQ(v, c.version);
+    }
 
-TEST_F(RegisterRead, ReadStatusDecodesHexWords) {
-    struct StatusCase {
+    const struct {
         std::string data;
         int result;
         int status;
-    };
-    const std::vector<StatusCase> cases = {
+    } words[] = {
         {"H8001", 1, -32767},
         {"H0F", 1, 15},
         {"H7FFF", 1, 32767},
         {"HFFFF", 1, -1},
-        {"H12A", kErrStatusLength, 0},
-        {"H1", kErrStatusLength, 0},
-        {"H12345", kErrStatusLength, 0},
-        {"H0f", kErrStatusDigit, 0},
-        {"X0F", kErrNotH, 0},
         {"H00", 1, 0},
+        {"H12A", kErrStatusLength, 99},
+        {"H1", kErrStatusLength, 99},
+        {"H12345", kErrStatusLength, 99},
+        {"H0f", kErrStatusDigit, 99},
+        {"X0F", kErrNotH, 99},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : words) {
         answerWith(port, {answerFrame("86", c.data)});
         std::int16_t status = 99;
         EXPECT_EQ(link.Read_Status("11", "86", status), c.result) << c.data;
-        if (c.result == 1) {
-            EXPECT_EQ(status, c.status) << c.data;
-        }
+        EXPECT_EQ(status, c.status) << c.data;
     }
     answerWith(port, {Bytes{STX, '8', '6', EOT}});
     std::int16_t status = 0;
@@ -132,7 +116,6 @@ TEST_F(RegisterRead, ReadStatusDecodesHexWords) {
 
 TEST_F(RegisterRead, SilenceTimesOutAfterOneIntervalOfInactivity) {
     unit.unplug();
-    std::string result(8, ' ');
     const auto start = loop.nowMs();
     EXPECT_EQ(readParam(link, "00"), kErrTimeoutHeader);
     const auto took = loop.nowMs() - start;
@@ -141,25 +124,16 @@ TEST_F(RegisterRead, SilenceTimesOutAfterOneIntervalOfInactivity) {
     EXPECT_EQ(link.lastError().description, "Timeout during reading header.");
 
     // The interval restarts with every byte: an answer trickling in 900 ms apart still succeeds.
-    answerWith(port,
-               {bytesOf("\x02"
-                        "00"),
-                bytesOf("1"), Bytes{ETX}, Bytes{'0' ^ '0' ^ '1' ^ 3}},
-               900);
+    answerWith(port, split(answerFrame("00", "1"), {3, 4, 5}), 900);
     EXPECT_EQ(readParam(link, "00"), 1);
     link.tmrTimeout().setInterval(100);
-    answerWith(port,
-               {bytesOf("\x02"
-                        "00"),
-                bytesOf("1\x03\x32")},
-               150);
+    answerWith(port, split(answerFrame("00", "1"), {3}), 150);
     EXPECT_EQ(readParam(link, "00"), kErrTimeoutHeader);
 }
 
 TEST_F(RegisterRead, CompleteAnswerIsNoticedAtOnce) {
     // 5 ms after the request arrives; the transaction must end then, not at a 50 ms boundary.
     answerWith(port, {answerFrame("00", "1")});
-    std::string result(8, ' ');
     const double start = loop.nowMsExact();
     EXPECT_EQ(readParam(link, "00"), 1);
     const double requestWire = sim::wireTimeMs(6, port.line());
@@ -175,18 +149,6 @@ TEST_F(RegisterRead, StaleBytesNeverReachTheNextTransaction) {
     std::string value;
     ASSERT_EQ(readParam(link, "00", &value), 1);
     EXPECT_EQ(value, "1");  // the unit's own value, not the stale 7
-}
-
-TEST_F(RegisterRead, ClosedPortFailsBeforeSending) {
-    port.close();
-    port.clearWritten();
-    std::string result(8, ' ');
-    EXPECT_EQ(readParam(link, "00"), kErrPortNotOpen);
-    std::int16_t s = 0;
-    EXPECT_EQ(link.Read_Status("11", "86", s), kErrPortNotOpen);
-    EXPECT_EQ(link.Read_Version("11", "99", result), kErrPortNotOpen);
-    EXPECT_TRUE(port.written().empty());
-    EXPECT_EQ(link.lastError().description, "Com port is not open.");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include "settings/ProgramFolder.h"
 
@@ -64,9 +65,9 @@ class ConfigFileTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     // Loads `bytes` as the configuration file into the fixture's settings.
-    ConfigOpenResult load(const std::string& bytes) {
+    ConfigOpenResult load(const std::string& bytes, ConfigFile* file = nullptr) {
         writeFile(path, bytes);
-        return config.OpenConfigFile(path, settings, company, portMap);
+        return (file != nullptr ? *file : config).OpenConfigFile(path, settings, company, portMap);
     }
     static std::string document(const std::string& groupContent) {
         return kLatin1Declaration + "<Qu32><Settings>" + groupContent + "</Settings></Qu32>";
@@ -80,11 +81,11 @@ class ConfigFileTest : public ::testing::Test {
     PortMap portMap;
 };
 
-TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileAndKeepsTheStartValues) {
+TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsAndSavesBackByteForByte) {
     EXPECT_EQ(config.OpenConfigFile(path, settings, company, portMap),
               ConfigOpenResult::DefaultWritten);
     EXPECT_EQ(readFile(path), kDefaultFile);
-    EXPECT_TRUE(settings == sentinelSettings());
+    EXPECT_TRUE(settings == sentinelSettings());  // the start values stay for this run
     EXPECT_EQ(company.titleText, "");
 
     // At exit the new file's Serial element takes the settings of the run.
@@ -96,67 +97,44 @@ TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileAndKeepsTheStartValues) {
                      "ComPort=\"Com4\" Baud=\"38400\" Setting=\"o,8,1\" UnitId=\"42\"");
     EXPECT_EQ(readFile(path), expected);
     EXPECT_FALSE(fs::exists(path + ConfigFile::kTempSuffix));
-}
 
-TEST_F(ConfigFileTest, DefaultFileReadsAsTheDefaultsAndSavesBackByteForByte) {
-    ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
+    // The default file read at the next start gives the default settings and company texts.
+    settings = sentinelSettings();
+    ConfigFile next;
+    ASSERT_EQ(load(kDefaultFile, &next), ConfigOpenResult::Applied);
     EXPECT_TRUE(settings == CommSettings{});
-    EXPECT_EQ(company.titleText, "QU 3.2 nimbus");
-    EXPECT_EQ(company.iconFile, "QU3002B.ICO");
-    EXPECT_EQ(company.logo, "zorvane_f");
-
-    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    EXPECT_EQ(company.titleText + "|" + company.iconFile + "|" + company.logo,
+              "QU 3.2 nimbus|QU3002B.ICO|zorvane_f");
+    EXPECT_TRUE(next.SaveSerialSettings(path, settings));
     EXPECT_EQ(readFile(path), kDefaultFile);
 }
 
 TEST_F(ConfigFileTest, SerialAttributeValuesAndTheirFallbacks) {
-    struct Case {
-        const char* attributes;
-        int port;
-        int baud;
-        int format;
-        const char* unit;
-    };
-    // Start values 9 / 6 / 7 / "42": a field keeps them when its attribute is absent.
-    const Case cases[] = {
-        {"ComPort=\"com3\"", 3, 6, 7, "42"},
-        {"ComPort=\"COM3\"", 3, 6, 7, "42"},
-        {"ComPort=\"Com15\"", 15, 6, 7, "42"},
-        {"ComPort=\"COM015\"", 15, 6, 7, "42"},
-        {"ComPort=\"COM16\"", 1, 6, 7, "42"},
-        {"ComPort=\"COM0\"", 1, 6, 7, "42"},
-        {"ComPort=\"COM\"", 1, 6, 7, "42"},
-        {"ComPort=\"Port2\"", 1, 6, 7, "42"},
-        {"ComPort=\"COM1234\"", 1, 6, 7, "42"},
-        {"ComPort=\"COMx\"", 1, 6, 7, "42"},
-        {"ComPort=\"xCOM5\"", 1, 6, 7, "42"},  // the number starts at the fourth character
-        {"Baud=\"19200\"", 9, 5, 7, "42"},
-        {"Baud=\"38400\"", 9, 6, 7, "42"},
-        {"Baud=\"9600\"", 9, 0, 7, "42"},
-        {"Baud=\"4800\"", 9, 0, 7, "42"},
-        {"Baud=\"\"", 9, 0, 7, "42"},
-        {"Setting=\"n,8,2\"", 9, 6, 9, "42"},
-        {"Setting=\"o,7,1\"", 9, 6, 2, "42"},
-        {"Setting=\"e,8,2\"", 9, 6, 0, "42"},
-        {"Setting=\"E,7,1\"", 9, 6, 0, "42"},
-        {"UnitId=\"07\"", 9, 6, 7, "07"},
-        {"UnitId=\"5\"", 9, 6, 7, "11"},
-        {"UnitId=\"ab\"", 9, 6, 7, "11"},
-        {"UnitId=\"123\"", 9, 6, 7, "11"},
-        {"Unknown=\"3\"", 9, 6, 7, "42"},
-        {"", 9, 6, 7, "42"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.attributes);
+    // Start values 9 / 6 / 7 / "42": a field keeps them when its attribute is absent. The port
+    // number starts at the fourth character.
+    const std::tuple<const char*, int, int, int, const char*> cases[] = {
+        {"ComPort=\"com3\"", 3, 6, 7, "42"},    {"ComPort=\"COM3\"", 3, 6, 7, "42"},
+        {"ComPort=\"Com15\"", 15, 6, 7, "42"},  {"ComPort=\"COM015\"", 15, 6, 7, "42"},
+        {"ComPort=\"COM16\"", 1, 6, 7, "42"},   {"ComPort=\"COM0\"", 1, 6, 7, "42"},
+        {"ComPort=\"COM\"", 1, 6, 7, "42"},     {"ComPort=\"Port2\"", 1, 6, 7, "42"},
+        {"ComPort=\"COM1234\"", 1, 6, 7, "42"}, {"ComPort=\"COMx\"", 1, 6, 7, "42"},
+        {"ComPort=\"xCOM5\"", 1, 6, 7, "42"},   {"Baud=\"19200\"", 9, 5, 7, "42"},
+        {"Baud=\"38400\"", 9, 6, 7, "42"},      {"Baud=\"9600\"", 9, 0, 7, "42"},
+        {"Baud=\"4800\"", 9, 0, 7, "42"},       {"Baud=\"\"", 9, 0, 7, "42"},
+        {"Setting=\"n,8,2\"", 9, 6, 9, "42"},   {"Setting=\"o,7,1\"", 9, 6, 2, "42"},
+        {"Setting=\"e,8,2\"", 9, 6, 0, "42"},   {"Setting=\"E,7,1\"", 9, 6, 0, "42"},
+        {"UnitId=\"07\"", 9, 6, 7, "07"},       {"UnitId=\"5\"", 9, 6, 7, "11"},
+        {"UnitId=\"ab\"", 9, 6, 7, "11"},       {"UnitId=\"123\"", 9, 6, 7, "11"},
+        {"Unknown=\"3\"", 9, 6, 7, "42"},       {"", 9, 6, 7, "42"}};
+    for (const auto& [attributes, port, baud, format, unit] : cases) {
+        SCOPED_TRACE(attributes);
         settings = sentinelSettings();
         ConfigFile fresh;
-        writeFile(path, document(std::string("<Serial ") + c.attributes + "/>"));
-        ASSERT_EQ(fresh.OpenConfigFile(path, settings, company, portMap),
+        ASSERT_EQ(load(document(std::string("<Serial ") + attributes + "/>"), &fresh),
                   ConfigOpenResult::Applied);
-        EXPECT_EQ(settings.ComPortNumber, c.port);
-        EXPECT_EQ(settings.BaudRateCode, c.baud);
-        EXPECT_EQ(settings.SerialFormatCode, c.format);
-        EXPECT_EQ(settings.UnitAddress, c.unit);
+        EXPECT_EQ(std::tie(settings.ComPortNumber, settings.BaudRateCode, settings.SerialFormatCode,
+                           settings.UnitAddress),
+                  std::make_tuple(port, baud, format, std::string(unit)));
     }
 }
 
@@ -168,14 +146,12 @@ TEST_F(ConfigFileTest, GroupElementsApplyInOrderWhateverTheGroupIsCalled) {
                               "<Serial ComPort=\"COM5\" UnitId=\"03\"/>"
                               "</Group><Settings><Serial ComPort=\"COM7\"/></Settings></Qu32>";
     ASSERT_EQ(load(bytes), ConfigOpenResult::Applied);
-    EXPECT_EQ(settings.ComPortNumber, 5);
-    EXPECT_EQ(settings.BaudRateCode, 5);
-    EXPECT_EQ(settings.UnitAddress, "03");
+    EXPECT_EQ(std::tie(settings.ComPortNumber, settings.BaudRateCode, settings.UnitAddress),
+              std::make_tuple(5, 5, std::string("03")));
     // Without a title attribute the message boxes still get one.
-    EXPECT_EQ(company.titleText, "QU 3.2");
-    EXPECT_EQ(company.companyName, "M\xFCller");
-    EXPECT_EQ(company.iconFile, "a.ico");
-    EXPECT_EQ(company.logo, "");
+    EXPECT_EQ(
+        company.titleText + "|" + company.companyName + "|" + company.iconFile + "|" + company.logo,
+        "QU 3.2|M\xFCller|a.ico|");
 }
 
 TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) {
@@ -218,32 +194,21 @@ TEST_F(ConfigFileTest, TextsOfAUtf8FileAreReadAndSavedAsLatin1) {
     EXPECT_NE(saved.find("QuVersion=\"Z\xE4hler\""), std::string::npos);
 }
 
-TEST_F(ConfigFileTest, UnusableFileIsAppliedAsNothingAndLeftUnchanged) {
+TEST_F(ConfigFileTest, UnusableFileOrMissingFolderAppliesNothingAndSavesNothing) {
+    writeFile(folder + "/plain", "x");
     const std::string cases[] = {
-        kLatin1Declaration + "\r\n<Qu32><Settings><Serial ComPort=\"COM4\"/></Setings></Qu32>",
-        "",
-        "<Qu32><Settings><Serial ComPort=\"COM4\" Baud=19200/></Settings></Qu32>",
-    };
+        kLatin1Declaration + "\r\n<Qu32><Settings><Serial ComPort=\"COM4\"/></Setings></Qu32>", "",
+        "<Qu32><Settings><Serial ComPort=\"COM4\" Baud=19200/></Settings></Qu32>"};
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(bytes);
-        settings = sentinelSettings();
         ConfigFile fresh;
-        writeFile(path, bytes);
-        EXPECT_EQ(fresh.OpenConfigFile(path, settings, company, portMap),
-                  ConfigOpenResult::Unreadable);
-        EXPECT_TRUE(settings == sentinelSettings());
+        EXPECT_EQ(load(bytes, &fresh), ConfigOpenResult::Unreadable);
         EXPECT_EQ(fresh.lastError().rfind("Error code = ", 0), 0u) << fresh.lastError();
-
         EXPECT_FALSE(fresh.SaveSerialSettings(path, CommSettings{}));
         EXPECT_EQ(readFile(path), bytes);
     }
-}
-
-TEST_F(ConfigFileTest, MissingFolderWritesNothingAndSavesNothing) {
-    writeFile(folder + "/plain", "x");
-    const std::string paths[] = {folder + "/gone/" + ConfigFile::kFileName,
-                                 folder + "/plain/" + ConfigFile::kFileName};
-    for (const std::string& missing : paths) {
+    for (const std::string& missing :
+         {folder + "/gone/" + ConfigFile::kFileName, folder + "/plain/" + ConfigFile::kFileName}) {
         SCOPED_TRACE(missing);
         ConfigFile fresh;
         EXPECT_EQ(fresh.OpenConfigFile(missing, settings, company, portMap),
@@ -280,34 +245,28 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
 }
 
 TEST_F(ConfigFileTest, PortMapIsReadAndKeptOnceOnSave) {
-    const std::string portMapElement =
-        "<PortMap>"
-        "<Port Com=\"5\" Device=\"/dev/serial/by-id/usb-FTDI_A1-if00\"/>"
-        "<Port Com=\"COM2\" Device=\"/dev/pts/7\"/>"
-        "<Port Com=\"16\" Device=\"/dev/ttyX\"/>"
-        "<Port Com=\"3\"/>"
-        "<Port Com=\"x4\" Device=\"/dev/ttyY\"/>"
-        "</PortMap>";
-    ASSERT_EQ(load(document("<Serial ComPort=\"COM5\"/>" + portMapElement)),
+    const std::string usb = "/dev/serial/by-id/usb-FTDI_A1-if00";
+    ASSERT_EQ(load(document("<Serial ComPort=\"COM5\"/><PortMap><Port Com=\"5\" Device=\"" + usb +
+                            "\"/><Port Com=\"COM2\" Device=\"/dev/pts/7\"/><Port Com=\"16\" "
+                            "Device=\"/dev/ttyX\"/><Port Com=\"3\"/><Port Com=\"x4\" "
+                            "Device=\"/dev/ttyY\"/></PortMap>")),
               ConfigOpenResult::Applied);
-    EXPECT_EQ(portMap.device(5), "/dev/serial/by-id/usb-FTDI_A1-if00");
+    EXPECT_EQ(portMap.device(5), usb);
     EXPECT_EQ(portMap.device(2), "/dev/pts/7");
     EXPECT_EQ(portMap.device(3), PortMap().device(3));
     EXPECT_EQ(portMap.device(4), PortMap().device(4));
 
-    // Command-line overrides live in the map only; the file keeps what it said.
+    // Command-line overrides live in the map only; the file keeps what it said, once.
     portMap.set(1, "/dev/pts/9");
     ASSERT_TRUE(config.SaveSerialSettings(path, settings));
     const std::string saved = readFile(path);
     EXPECT_EQ(saved.find("/dev/pts/9"), std::string::npos);
-    const std::size_t first = saved.find("<PortMap>");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(saved.find("<PortMap>", first + 1), std::string::npos);
-
+    EXPECT_NE(saved.find("<PortMap>"), std::string::npos);
+    EXPECT_EQ(saved.find("<PortMap>"), saved.rfind("<PortMap>"));
     PortMap reread;
     ConfigFile again;
     EXPECT_EQ(again.OpenConfigFile(path, settings, company, reread), ConfigOpenResult::Applied);
-    EXPECT_EQ(reread.device(5), "/dev/serial/by-id/usb-FTDI_A1-if00");
+    EXPECT_EQ(reread.device(5), usb);
     EXPECT_EQ(reread.device(1), PortMap().device(1));
 }
 

@@ -20,9 +20,8 @@ using Clock = std::chrono::steady_clock;
 // A client that opens the slave the plain POSIX way, as a serial program would.
 int openClient(const std::string& path) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    if (fd < 0)
         return fd;
-    }
     termios t{};
     tcgetattr(fd, &t);
     cfmakeraw(&t);
@@ -34,22 +33,16 @@ int openClient(const std::string& path) {
     return fd;
 }
 
-// Reads until `count` bytes have come or `timeoutMs` has passed.
+// Reads until `count` bytes have come or nothing more came for `timeoutMs`.
 Bytes readAnswer(int fd, std::size_t count, int timeoutMs) {
     Bytes out;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (out.size() < count && Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (poll(&p, 1, static_cast<int>(std::max<long long>(0, left.count()))) <= 0) {
-            continue;
-        }
+    pollfd p{fd, POLLIN, 0};
+    while (out.size() < count && poll(&p, 1, timeoutMs) > 0) {
         std::uint8_t buf[64];
         const ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) {
-            out.insert(out.end(), buf, buf + n);
-        }
+        if (n <= 0)
+            break;
+        out.insert(out.end(), buf, buf + n);
     }
     return out;
 }
@@ -70,15 +63,6 @@ TEST(PtyHost, ServesAClientOnTheSlaveDevice) {
     const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
     EXPECT_GE(elapsedMs, wireTimeMs(6, kNormal) + wireTimeMs(13, kNormal) + 2);
 
-    // A client at another speed is not answered.
-    termios t{};
-    tcgetattr(fd, &t);
-    cfsetospeed(&t, B19200);
-    cfsetispeed(&t, B19200);
-    tcsetattr(fd, TCSANOW, &t);
-    ASSERT_EQ(write(fd, request.data(), request.size()), 6);
-    EXPECT_TRUE(readAnswer(fd, 1, 100).empty());
-
     // Clients may close and come back; an unplugged unit stays silent until replugged.
     close(fd);
     fd = openClient(host.slavePath());
@@ -93,39 +77,6 @@ TEST(PtyHost, ServesAClientOnTheSlaveDevice) {
 
     host.stop();
     EXPECT_FALSE(host.running());
-}
-
-void setClientSpeed(int fd, speed_t speed) {
-    termios t{};
-    tcgetattr(fd, &t);
-    cfsetospeed(&t, speed);
-    cfsetispeed(&t, speed);
-    tcsetattr(fd, TCSANOW, &t);
-}
-
-TEST(PtyHost, ClientMustFollowTheBaudRateTheUnitActivates) {
-    PtyHost host(*findModel("aa459"));
-    ASSERT_TRUE(host.valid()) << host.lastError();
-    host.setWireTimeEmulation(false);
-    ASSERT_TRUE(host.start());
-    const int fd = openClient(host.slavePath());
-    ASSERT_GE(fd, 0);
-
-    for (const Bytes& frame : {writeFrame("11", "91", "5"), writeFrame("11", "67", "1")}) {
-        ASSERT_EQ(write(fd, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
-        EXPECT_EQ(readAnswer(fd, 1, 1000), Bytes{kAck});
-    }
-    const Bytes request = readRequest("11", "91");
-    ASSERT_EQ(write(fd, request.data(), request.size()), 6);
-    EXPECT_TRUE(readAnswer(fd, 1, 100).empty());
-
-    setClientSpeed(fd, B19200);
-    const Bytes expected = textAnswerFor("91", "5");
-    ASSERT_EQ(write(fd, request.data(), request.size()), 6);
-    EXPECT_EQ(readAnswer(fd, expected.size(), 1000), expected);
-
-    close(fd);
-    host.stop();
 }
 
 }  // namespace

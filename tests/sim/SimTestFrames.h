@@ -7,42 +7,15 @@
 
 namespace qu32::sim::testing {
 
-inline Bytes bytesOf(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
-
 inline Bytes readRequest(const std::string& address, const std::string& code) {
     Bytes out{kEot};
-    for (char c : address + code) {
-        out.push_back(static_cast<std::uint8_t>(c));
-    }
+    out.insert(out.end(), address.begin(), address.end());
+    out.insert(out.end(), code.begin(), code.end());
     out.push_back(kEnq);
     return out;
 }
 
-inline Bytes writeFrame(const std::string& address, const std::string& code,
-                        const std::string& value) {
-    Bytes out{kEot, static_cast<std::uint8_t>(address[0]), static_cast<std::uint8_t>(address[1]),
-              kStx};
-    std::uint8_t bcc = 0;
-    for (char c : code + value) {
-        out.push_back(static_cast<std::uint8_t>(c));
-        bcc ^= static_cast<std::uint8_t>(c);
-    }
-    out.push_back(kEtx);
-    out.push_back(bcc ^ kEtx);
-    return out;
-}
-
-// What the PC sees, all chunks joined.
-inline Bytes joined(const std::vector<Chunk>& chunks) {
-    Bytes out;
-    for (const Chunk& c : chunks) {
-        out.insert(out.end(), c.bytes.begin(), c.bytes.end());
-    }
-    return out;
-}
-
+// STX code value ETX BCC, with the block check over code, value and ETX.
 inline Bytes textAnswerFor(const std::string& code, const std::string& data) {
     Bytes out{kStx};
     std::uint8_t bcc = kEtx;
@@ -52,6 +25,31 @@ inline Bytes textAnswerFor(const std::string& code, const std::string& data) {
     }
     out.push_back(kEtx);
     out.push_back(bcc);
+    return out;
+}
+
+inline Bytes writeFrame(const std::string& address, const std::string& code,
+                        const std::string& value) {
+    Bytes out = textAnswerFor(code, value);
+    out.insert(out.begin(), {kEot, std::uint8_t(address[0]), std::uint8_t(address[1])});
+    return out;
+}
+
+// How a unit answers a code it does not know.
+inline Bytes unknownFor(const std::string& code) {
+    return {kStx, std::uint8_t(code[0]), std::uint8_t(code[1]), kEot};
+}
+
+inline Bytes cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What the PC sees, all chunks joined.
+inline Bytes joined(const std::vector<Chunk>& chunks) {
+    Bytes out;
+    for (const Chunk& c : chunks)
+        out.insert(out.end(), c.bytes.begin(), c.bytes.end());
     return out;
 }
 

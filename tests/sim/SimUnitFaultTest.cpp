@@ -16,19 +16,6 @@ Fault fault(FaultKind kind, const std::string& code = "", int count = 1) {
     return f;
 }
 
-Fault late(int delayMs) {
-    Fault f = fault(FaultKind::LateAnswer);
-    f.delayMs = delayMs;
-    return f;
-}
-
-Fault split(int pieces, int gapMs) {
-    Fault f = fault(FaultKind::SplitAnswer);
-    f.pieces = pieces;
-    f.gapMs = gapMs;
-    return f;
-}
-
 class SimUnitFault : public ::testing::Test {
   protected:
     SimUnitFault() : unit(*findModel("generic")) { unit.setTurnaroundMs(2); }
@@ -36,15 +23,64 @@ class SimUnitFault : public ::testing::Test {
     std::vector<Chunk> read(const std::string& code, double nowMs = 0) {
         return unit.receive(readRequest("11", code), kNormal, nowMs);
     }
-    std::vector<Chunk> write(const std::string& code, const std::string& value) {
-        return unit.receive(writeFrame("11", code, value), kNormal, 0);
-    }
 
     SimUnit unit;
     const Bytes version = textAnswerFor("99", "TQ593V12");
 };
 
-TEST_F(SimUnitFault, NoAnswerHitsOnlyItsCodeAndOnlyItsCount) {
+// Each fault hits a read and then a write; NoAnswer and Nak keep the unit from carrying the
+// request out, the others spoil only the way back.
+TEST_F(SimUnitFault, EachKindSpoilsTheAnswerItsOwnWay) {
+    Bytes badCheck = version;
+    badCheck.back() ^= 0x01;
+    Bytes stray{kStrayByte};
+    stray.insert(stray.end(), version.begin(), version.end());
+    const struct {
+        FaultKind kind;
+        Bytes answer;  // Garbage: as long, but printable noise
+        Bytes ack;     // the write's answer, which has no block check
+        std::size_t pieces;
+        double laterMs;
+    } cases[] = {
+        {FaultKind::NoAnswer, {}, {}, 0, 0},
+        {FaultKind::Nak, {kNak}, {kNak}, 1, 0},
+        {FaultKind::LateAnswer, version, {kAck}, 1, 1500},
+        {FaultKind::SplitAnswer, version, {kAck}, 3, 80},  // a single byte stays whole
+        {FaultKind::BadBcc, badCheck, {kAck}, 1, 0},
+        {FaultKind::StrayByte, stray, {kStrayByte, kAck}, 1, 0},
+        {FaultKind::Garbage, version, {kAck}, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        unit = SimUnit(*findModel("generic"));
+        Fault f = fault(c.kind, "", 2);
+        f.delayMs = 1500;
+        f.pieces = 3;
+        f.gapMs = 40;
+        unit.injectFault(f);
+        const auto chunks = read("99", 100);
+        const auto ack = unit.receive(writeFrame("11", "05", "99"), kNormal, 0);
+        ASSERT_EQ(chunks.size(), c.pieces);
+        ASSERT_LE(ack.size(), 1u);
+        for (const auto& [got, want] :
+             {std::pair{joined(chunks), c.answer}, {joined(ack), c.ack}}) {
+            ASSERT_EQ(got.size(), want.size());
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                // Garbage is never a control character of the protocol.
+                EXPECT_TRUE(c.kind == FaultKind::Garbage ? got[i] >= 0x20 && got[i] < 0x7F
+                                                         : got[i] == want[i]);
+            }
+        }
+        EXPECT_DOUBLE_EQ(
+            chunks.empty() ? 0 : chunks.back().atMs,
+            chunks.empty() ? 0 : 100 + 2 + wireTimeMs(c.answer.size(), kNormal) + c.laterMs);
+        const bool carriedOut = c.kind != FaultKind::NoAnswer && c.kind != FaultKind::Nak;
+        EXPECT_EQ(unit.registerValue("05"), carriedOut ? "99" : "12");
+        EXPECT_EQ(joined(read("99")), version) << "the fault is used up";
+    }
+}
+
+TEST_F(SimUnitFault, FaultsMatchByCodeAndCountInInjectionOrder) {
     unit.injectFault(fault(FaultKind::NoAnswer, "99", 2));
     EXPECT_TRUE(read("99").empty());
     EXPECT_EQ(joined(read("98")), textAnswerFor("98", "TQ593S04"));
@@ -52,87 +88,8 @@ TEST_F(SimUnitFault, NoAnswerHitsOnlyItsCodeAndOnlyItsCount) {
     EXPECT_EQ(joined(read("99")), version);
     EXPECT_EQ(unit.requestsSeen(), 4);
     EXPECT_EQ(unit.answersSent(), 2);
-}
 
-TEST_F(SimUnitFault, IgnoredOrRefusedRequestsAreNotCarriedOut) {
-    for (FaultKind kind : {FaultKind::NoAnswer, FaultKind::Nak}) {
-        unit.injectFault(fault(kind));
-        const Bytes expected = kind == FaultKind::Nak ? Bytes{kNak} : Bytes{};
-        EXPECT_EQ(joined(write("05", "99")), expected);
-        EXPECT_EQ(unit.registerValue("05"), "12");
-        unit.injectFault(fault(kind));
-        EXPECT_EQ(joined(read("9>")), expected);
-        EXPECT_FALSE(unit.eightBitMode());
-    }
-    EXPECT_EQ(joined(write("05", "99")), Bytes{kAck});
-}
-
-TEST_F(SimUnitFault, NakReplacesAReadAnswer) {
-    unit.injectFault(fault(FaultKind::Nak, "99"));
-    EXPECT_EQ(joined(read("99")), Bytes{kNak});
-}
-
-TEST_F(SimUnitFault, LateAnswerComesDelayMsLater) {
-    const double usual = read("99", 100)[0].atMs;
-    unit.injectFault(late(1500));
-    const auto late = read("99", 100);
-    ASSERT_EQ(late.size(), 1u);
-    EXPECT_DOUBLE_EQ(late[0].atMs, usual + 1500);
-    EXPECT_EQ(late[0].bytes, version);
-}
-
-TEST_F(SimUnitFault, SplitAnswerArrivesInPiecesGapMsApart) {
-    const double usual = read("99", 0)[0].atMs;
-    unit.injectFault(split(3, 40));
-    const auto pieces = read("99", 0);
-    ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(joined(pieces), version);
-    EXPECT_LT(pieces[0].atMs, pieces[1].atMs);
-    EXPECT_LT(pieces[1].atMs, pieces[2].atMs);
-    EXPECT_DOUBLE_EQ(pieces[2].atMs, usual + 80);
-
-    // More pieces than bytes: one byte each.
-    unit.injectFault(split(10, 5));
-    EXPECT_EQ(write("05", "1").size(), 1u);
-}
-
-TEST_F(SimUnitFault, BadBccSpoilsOnlyTheCheckByte) {
-    unit.injectFault(fault(FaultKind::BadBcc));
-    Bytes answer = joined(read("99"));
-    ASSERT_EQ(answer.size(), version.size());
-    EXPECT_NE(answer.back(), version.back());
-    EXPECT_LT(answer.back(), 0x80);  // still a 7-bit character
-    answer.back() = version.back();
-    EXPECT_EQ(answer, version);
-
-    // Answers without a check byte pass unchanged.
-    unit.injectFault(fault(FaultKind::BadBcc, "", 2));
-    EXPECT_EQ(joined(write("05", "1")), Bytes{kAck});
-    EXPECT_EQ(joined(read("33")), (Bytes{kStx, '3', '3', kEot}));
-}
-
-TEST_F(SimUnitFault, StrayByteGoesInFront) {
-    unit.injectFault(fault(FaultKind::StrayByte));
-    Bytes expected{kStrayByte};
-    expected.insert(expected.end(), version.begin(), version.end());
-    EXPECT_EQ(joined(read("99")), expected);
-}
-
-TEST_F(SimUnitFault, GarbageHasTheAnswersLengthAndNoControlCharacters) {
-    unit.injectFault(fault(FaultKind::Garbage, "", -1));
-    for (int i = 0; i < 20; ++i) {
-        const Bytes garbage = joined(i % 2 == 0 ? read("99") : write("05", "1"));
-        ASSERT_EQ(garbage.size(), i % 2 == 0 ? version.size() : 1u);
-        for (std::uint8_t b : garbage) {
-            EXPECT_GE(b, 0x20);
-            EXPECT_LT(b, 0x7F);
-        }
-    }
-    // The unit did its work; only the answer was lost on the way.
-    EXPECT_EQ(unit.registerValue("05"), "1");
-}
-
-TEST_F(SimUnitFault, LastsUntilClearedAndFirstInjectedWins) {
+    // A count of -1 lasts until cleared; the first injected fault that fits wins; 0 never hits.
     unit.injectFault(fault(FaultKind::Nak, "98", -1));
     unit.injectFault(fault(FaultKind::NoAnswer, "", -1));
     for (int i = 0; i < 3; ++i) {
@@ -140,25 +97,20 @@ TEST_F(SimUnitFault, LastsUntilClearedAndFirstInjectedWins) {
         EXPECT_TRUE(read("99").empty());
     }
     unit.clearFaults();
-    EXPECT_EQ(joined(read("99")), version);
-}
-
-TEST_F(SimUnitFault, ZeroCountNeverHitsAndTheQueueIsBounded) {
     unit.injectFault(fault(FaultKind::NoAnswer, "", 0));
     EXPECT_EQ(joined(read("99")), version);
-    unit.clearFaults();
-    for (std::size_t i = 0; i < kMaxFaults; ++i) {
-        EXPECT_TRUE(unit.injectFault(fault(FaultKind::StrayByte)));
-    }
-    EXPECT_FALSE(unit.injectFault(fault(FaultKind::NoAnswer)));
-}
 
-TEST_F(SimUnitFault, FaultsPassUnpluggedTimeUntouched) {
+    // Unplugged time does not use a fault up.
+    unit.clearFaults();
     unit.injectFault(fault(FaultKind::Nak));
     unit.unplug();
     EXPECT_TRUE(read("99").empty());
     unit.replug();
     EXPECT_EQ(joined(read("99")), Bytes{kNak});
+
+    for (std::size_t i = 0; i < kMaxFaults; ++i)
+        EXPECT_TRUE(unit.injectFault(fault(FaultKind::StrayByte)));
+    EXPECT_FALSE(unit.injectFault(fault(FaultKind::NoAnswer)));
 }
 
 }  // namespace

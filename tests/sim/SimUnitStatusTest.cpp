@@ -1,4 +1,8 @@
+// Status registers, the actual value, serial inputs with the reset among them, and the combined
+// status read.
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "SimTestFrames.h"
 #include "sim/SimUnit.h"
@@ -10,93 +14,86 @@ namespace {
 
 using namespace qu32::sim::testing;
 
-TEST(SimUnitStatus, StatusRegistersAnswerFourUpperCaseHexDigits) {
-    SimUnit unit(*findModel("tq593"));
+TEST(SimUnitStatus, StatusRegistersAnswerHexWordsAndTheSwingingActualValue) {
+    SimUnit unit(*findModel("vm628"));
     unit.setStatus(
         {.serialInputs = 0xBEEF, .externalInputs = 0x0A0B, .busInputs = 0x8000, .outputs = 0x00C1});
+    constexpr double kQuarter = kActualValuePeriodMs / 4;
     const struct {
         const char* code;
+        double atMs;
         const char* data;
-    } cases[] = {{"86", "HBEEF"}, {"87", "H0A0B"}, {"8C", "H8000"}, {"85", "H00C1"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, 0)),
-                  textAnswerFor(c.code, c.data))
-            << c.code;
-    }
-    // A unit without status registers does not know them.
-    SimUnit generic(*findModel("generic"));
-    EXPECT_EQ(joined(generic.receive(readRequest("11", "86"), kNormal, 0)),
-              (Bytes{kStx, '8', '6', kEot}));
-}
-
-TEST(SimUnitStatus, ActualValueSwingsWithTimeUnlessHeld) {
-    SimUnit unit(*findModel("vm628"));
-    constexpr long long kQuarter = kActualValuePeriodMs / 4;
-    const struct {
-        long long atMs;
-        const char* text;
     } cases[] = {
-        {0, "+00000"},
-        {kQuarter / 2, "+00500"},
-        {kQuarter, "+01000"},
-        {2 * kQuarter, "+00000"},
-        {3 * kQuarter, "-01000"},
-        {kActualValuePeriodMs + kQuarter, "+01000"},
+        {"86", 0, "HBEEF"},
+        {"87", 0, "H0A0B"},
+        {"8C", 0, "H8000"},
+        {"85", 0, "H00C1"},
+        {":1", 0, "+00000"},
+        {":1", kQuarter / 2, "+00500"},
+        {":1", kQuarter, "+01000"},
+        {":1", 3 * kQuarter, "-01000"},
+        {":1", kActualValuePeriodMs + kQuarter, "+01000"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(joined(unit.receive(readRequest("11", ":1"), kNormal, double(c.atMs))),
-                  textAnswerFor(":1", c.text))
-            << c.atMs;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, c.atMs)),
+                  textAnswerFor(c.code, c.data))
+            << c.code << " at " << c.atMs;
     unit.setStatusActualValue(-250);
-    EXPECT_EQ(joined(unit.receive(readRequest("11", ":1"), kNormal, double(kQuarter))),
+    EXPECT_EQ(joined(unit.receive(readRequest("11", ":1"), kNormal, kQuarter)),
               textAnswerFor(":1", "-00250"));
-    unit.setStatusActualValue(std::nullopt);
-    EXPECT_EQ(unit.actualValueAt(double(kQuarter)), kActualValueSwing);
 }
 
-TEST(SimUnitStatus, InputCommandsSetAndReleaseTheirSerialInputBit) {
+// Input commands and the group's reset set their bit with "1" and release it with "0"; it shows in
+// the serial-input register and the combined read, and a power cycle releases it.
+TEST(SimUnitStatus, InputCommandsAndResetSetTheirSerialInputBit) {
     const struct {
         const char* model;
         const char* code;
         std::uint16_t mask;
     } cases[] = {
-        {"tq593", "58", 0x0200},                            // group 9 reset
-        {"tq593", "69", 0x2000},  {"aa459", "60", 0x0080},  // group 1 reset
-        {"um516x", "60", 0x0080}, {"um516x", "71", 0x1000},
+        {"tq593", "58", 0x0200},  {"generic", "58", 0x0200},   {"aa459", "60", 0x0080},
+        {"um516x", "60", 0x0080}, {"e81390710", "60", 0x0080}, {"tq593", "69", 0x2000},
+        {"um516x", "71", 0x1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " " + c.code);
         SimUnit unit(*findModel(c.model));
-        const std::uint16_t before = unit.status().serialInputs;
+        unit.setStatusActualValue(0);
+        const UnitStatus before = unit.status();
+        ASSERT_EQ(before.serialInputs & c.mask, 0);
         EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "1"), kNormal, 0)), Bytes{kAck});
-        EXPECT_EQ(unit.status().serialInputs, before | c.mask);
+        UnitStatus on = before;
+        on.serialInputs = static_cast<std::uint16_t>(before.serialInputs | c.mask);
+        EXPECT_EQ(unit.status(), on);
+        if (const auto& layout = unit.model().status) {
+            char word[8];
+            std::snprintf(word, sizeof word, "H%04X", on.serialInputs);
+            EXPECT_EQ(joined(unit.receive(readRequest("11", layout->serialInputCode), kNormal, 0)),
+                      textAnswerFor(layout->serialInputCode, word));
+        }
+        if (unit.model().multiRead) {
+            const Bytes answer = joined(unit.receive(readRequest("11", "9g"), kNormal, 0));
+            const auto data =
+                encodeMultiRead({on.serialInputs, on.externalInputs, on.busInputs, 0, on.outputs});
+            ASSERT_EQ(answer.size(), 5 + data.size() + 2);
+            EXPECT_TRUE(std::equal(data.begin(), data.end(), answer.begin() + 5));
+        }
+        // Nothing but "0" and "1" is taken, and an input is written, never read.
         EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "2"), kNormal, 0)), Bytes{kNak});
+        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, 0)), unknownFor(c.code));
         EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "0"), kNormal, 0)), Bytes{kAck});
-        EXPECT_EQ(unit.status().serialInputs, before & ~c.mask);
-        // An input is written, never read.
-        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, 0)),
-                  (Bytes{kStx, static_cast<std::uint8_t>(c.code[0]),
-                         static_cast<std::uint8_t>(c.code[1]), kEot}));
+        EXPECT_EQ(unit.status(), before);
+        unit.receive(writeFrame("11", c.code, "1"), kNormal, 0);
+        unit.replug();
+        EXPECT_EQ(unit.status(), before);
     }
-    // Activate and store stay commands where they share a code with an input.
+    // Activate stays a command where it shares a code with an input.
     SimUnit unit(*findModel("tq593"));
     EXPECT_EQ(joined(unit.receive(writeFrame("11", "67", "1"), kNormal, 0)), Bytes{kAck});
     EXPECT_EQ(unit.status().serialInputs, 0);
 }
 
-TEST(SimUnitStatus, MultiReadKeepsEveryByteBelow128) {
-    const auto data = encodeMultiRead({0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF});
-    for (std::uint8_t b : data) {
-        EXPECT_LT(b, 0x80);
-    }
-    // Bit 15 and bit 7 of word 0 travel as bit 2 of bytes 10 and 11.
-    const auto word0 = encodeMultiRead({0x8080, 0, 0, 0, 0});
-    EXPECT_EQ(word0, (std::array<std::uint8_t, kMultiReadBytes>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x04,
-                                                                0x04}));
-}
-
-// The combined status read as the program decodes it, over the simulated line.
+// The combined status read as the program decodes it, over the simulated 7-bit line.
 class MultiReadThroughProgram : public test::LinkFixture {
   protected:
     MultiReadThroughProgram() : LinkFixture("tq593") {}
@@ -108,9 +105,9 @@ TEST_F(MultiReadThroughProgram, WordsComeBackAsTheUnitHoldsThem) {
         UnitStatus status;
         std::int16_t actual;
     } cases[] = {
-        {{0x0000, 0x0000, 0x0000, 0x0000}, 0},      {{0x8080, 0x0080, 0x8000, 0x00FF}, -1},
-        {{0xFFFF, 0x7F7F, 0x1234, 0x8001}, 1000},   {{0x0200, 0xC3A5, 0x5A3C, 0x0081}, -1000},
-        {{0x4000, 0x0100, 0x0040, 0x7FFF}, -32768},
+        {{0x8080, 0x0080, 0x8000, 0x00FF}, -1},
+        {{0xFFFF, 0x7F7F, 0x1234, 0x8001}, 1000},
+        {{0x4000, 0xC3A5, 0x0040, 0x7FFF}, -32768},
     };
     for (const auto& c : cases) {
         unit.setStatus(c.status);
@@ -123,15 +120,6 @@ TEST_F(MultiReadThroughProgram, WordsComeBackAsTheUnitHoldsThem) {
         EXPECT_EQ(static_cast<std::uint16_t>(w.OutputWord), c.status.outputs);
         EXPECT_EQ(std::stoi(w.ActualValueText), c.actual);
     }
-}
-
-TEST_F(MultiReadThroughProgram, ResetWrittenByThePcShowsInTheStatusRead) {
-    ASSERT_EQ(link.Transmit_Parameter("11", "58", "1"), 1);
-    ASSERT_EQ(unitData.Multi_Read("test"), 1);
-    EXPECT_EQ(unitData.status.SerialInputWord & 512, 512);
-    std::int16_t word = 0;
-    ASSERT_EQ(link.Read_Status("11", "86", word), 1);
-    EXPECT_EQ(word & 512, 512);
 }
 
 }  // namespace

@@ -82,12 +82,12 @@ TEST(InputAndOutputTexts, FlagsCountsAndBounds) {
     d.inputs[5].InputSerial = 1;  // left over from a previous unit
     ASSERT_EQ(decodeInputTexts(bytes("Reset{S}Start{E}Both{se}None{x}"), d), 1);
     EXPECT_EQ(d.InputCount, 4);
-    EXPECT_EQ(d.inputs[0].InputText, "Reset");
-    EXPECT_EQ((std::pair{d.inputs[0].InputSerial, d.inputs[0].InputExternal}), (std::pair{1, 0}));
-    EXPECT_EQ((std::pair{d.inputs[1].InputSerial, d.inputs[1].InputExternal}), (std::pair{0, 1}));
-    EXPECT_EQ((std::pair{d.inputs[2].InputSerial, d.inputs[2].InputExternal}), (std::pair{1, 1}));
-    EXPECT_EQ((std::pair{d.inputs[3].InputSerial, d.inputs[3].InputExternal}), (std::pair{0, 0}));
-    EXPECT_EQ(d.inputs[5].InputSerial, 0);
+    std::string flags;  // text, serial and external flag of the first six slots
+    for (std::size_t k = 0; k < 6; ++k) {
+        flags += d.inputs[k].InputText + std::to_string(d.inputs[k].InputSerial) +
+                 std::to_string(d.inputs[k].InputExternal) + " ";
+    }
+    EXPECT_EQ(flags, "Reset10 Start01 Both11 None00 00 00 ");
     std::string many;
     for (int i = 0; i < kMaxInputs + 1; ++i)
         many += "i{s}";
@@ -99,8 +99,7 @@ TEST(InputAndOutputTexts, FlagsCountsAndBounds) {
     ASSERT_EQ(decodeOutputTexts(bytes(ten), d), 1);
     EXPECT_EQ(d.OutputCount, 8);
     EXPECT_EQ(d.OutputText[9], "out9");
-    std::string twelve = ten + "a}b}";
-    EXPECT_EQ(decodeOutputTexts(bytes(twelve), d), kErrInternalFault);
+    EXPECT_EQ(decodeOutputTexts(bytes(ten + "a}b}"), d), kErrInternalFault);
 }
 
 TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
@@ -116,20 +115,16 @@ TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
     const std::uint8_t decimals[] = {2, 0, 1};
     applyDigitsBytes(digits, d);
     applyDecimalBytes(decimals, d);
-    const Parameter& a = d.params[1];
-    EXPECT_EQ(a.format.minValue, -500);
-    EXPECT_EQ(a.format.maxValue, 500);
-    EXPECT_EQ(a.format.signKind, kSignKindSigned);
-    EXPECT_EQ(a.format.digits, 7);  // sign, 6 digits, point
-    EXPECT_EQ(a.format.decimalPos, 5);
-    EXPECT_EQ(d.params[2].format.digits, 3);
-    EXPECT_EQ(d.params[2].format.signKind, kSignKindUnsigned);
-    EXPECT_EQ(d.params[2].format.decimalPos, kNoDecimalPoint);
-    EXPECT_EQ(d.params[4].format.signKind, kSignKindHash);
-    EXPECT_EQ(d.params[4].format.maxValue, 99);
-    EXPECT_EQ(d.params[4].format.decimalPos, 3);
-    EXPECT_EQ(d.params[0].DigitsByte, 0);
-    EXPECT_EQ(d.params[3].format.maxValue, 0) << "headings take no value";
+    // Digits, sign kind, point, minimum and maximum of each row; headings take no value.
+    const auto format = [&](std::size_t i) {
+        const ParamFormat& f = d.params[i].format;
+        return std::vector<int>{f.digits, f.signKind, f.decimalPos, f.minValue, f.maxValue};
+    };
+    EXPECT_EQ(format(1), (std::vector<int>{7, kSignKindSigned, 5, -500, 500}));  // sign, 6, point
+    EXPECT_EQ(format(2), (std::vector<int>{3, kSignKindUnsigned, kNoDecimalPoint, 0, 9999}));
+    EXPECT_EQ(format(4), (std::vector<int>{4, kSignKindHash, 3, 1, 99}));
+    EXPECT_EQ(format(3)[4], 0);
+    EXPECT_EQ(d.params[0].DigitsByte + d.params[3].DigitsByte, 0);
 }
 
 }  // namespace

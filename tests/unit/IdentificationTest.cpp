@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/Answers.h"
 #include "support/LinkFixture.h"
 #include "unit/UnitData.h"
@@ -18,33 +20,28 @@ class Identification : public LinkFixture {
 };
 
 TEST_F(Identification, ModelCodeVersionFormAndGroup) {
-    struct Case {
-        const char* sw;  // nullptr: unknown register
-        const char* std;
-        const char* type;
-        int form;
-        int group;
-    };
-    const Case cases[] = {
+    // Firmware ("99") and standard ("98") answers, nullptr for an unknown register; then the
+    // model code, version form and group made of them.
+    const std::tuple<const char*, const char*, const char*, int, int> cases[] = {
         {"AA45901 ", nullptr, "AA459", 0, 1},    {"AA45911A", "AA45912 ", "AA459", 0, 2},
         {"AA45911A", "AA45911 ", "AA459", 0, 1}, {"AA45911A", "AA4591A ", "AA459", 0, 0},
         {"81390710", "TQ593V12", "TQ593", 1, 9}, {"XY12345 ", "NT628   ", "NT628", 0, 5},
         {"CU59301 ", nullptr, "CU593", 0, 9},    {"QR92901 ", "QR929AB ", "QR929", 0, 10},
         {"ZZ99901 ", "ZZ999   ", "ZZ999", 0, 0}, {nullptr, "AA51609 ", "516 Series", 2, 3},
     };
-    for (const auto& c : cases) {
+    for (const auto& [sw, standard, type, form, group] : cases) {
+        SCOPED_TRACE(type);
         std::map<std::string, Bytes> table;
-        if (c.sw)
-            table["99"] = answerFrame("99", c.sw);
-        if (c.std)
-            table["98"] = answerFrame("98", c.std);
-        ASSERT_EQ(identify(table), 1) << (c.sw ? c.sw : "?");
+        if (sw)
+            table["99"] = answerFrame("99", sw);
+        if (standard)
+            table["98"] = answerFrame("98", standard);
+        ASSERT_EQ(identify(table), 1);
         const UnitIdentity& id = unitData.identity;
-        EXPECT_EQ(id.UnitType, c.type) << (c.sw ? c.sw : "?");
-        EXPECT_EQ(id.VersionForm, c.form) << c.type;
-        EXPECT_EQ(id.UnitGroup, c.group) << c.type;
-        EXPECT_EQ(id.SoftwareVersionText, c.sw ? c.sw : "") << c.type;
-        EXPECT_EQ(id.StandardVersion, c.std ? c.std : kUnknownVersion);
+        EXPECT_EQ(std::tie(id.UnitType, id.VersionForm, id.UnitGroup),
+                  std::make_tuple(std::string(type), form, group));
+        EXPECT_EQ(id.SoftwareVersionText, sw ? sw : "");
+        EXPECT_EQ(id.StandardVersion, standard ? standard : kUnknownVersion);
     }
 }
 

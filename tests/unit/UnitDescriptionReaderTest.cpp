@@ -34,11 +34,7 @@ class DescriptionReader : public LinkFixture {
         return out;
     }
     void injectFault(sim::FaultKind kind, const std::string& code, int count) {
-        sim::Fault f;
-        f.kind = kind;
-        f.code = code;
-        f.count = count;
-        unit.injectFault(f);
+        unit.injectFault({kind, code, count});
     }
     void expectBackOnConfiguredLine() {
         EXPECT_EQ(port.settings(), "9600,e,7,1");
