@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the program against the simulated unit.
-#   scripts/run.sh                  identify and describe a simulated unit, then read and write
-#   scripts/run.sh ARGS...          run qu32-cli with these arguments instead
+# Sets up, builds and starts the program on a simulated unit.
+#   scripts/run.sh                  the main window on the simulated unit (needs a display)
+#   scripts/run.sh ARGS...          qu32 with these arguments instead, e.g. --simulate=nt876
+# While it runs, type unplug, replug or "model NAME" into this terminal to see the window
+# follow a unit that goes away or is replaced.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display to open the window on (DISPLAY is not set)." >&2
+    echo "scripts/screenshot.sh runs the program on a virtual display and saves a picture of it." >&2
+    exit 1
+fi
+
 source scripts/deps.sh
 qu32_install_deps
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target qu32-cli qu32-unitsim
-cli=build/src/cli/qu32-cli
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target qu32 qu32-cli qu32-unitsim
+# The configuration file is written beside the program, in the build folder.
 if [ $# -gt 0 ]; then
-    exec "$cli" "$@"
+    exec build/src/app/qu32 "$@"
 fi
-set -x
-"$cli" --simulate --trace identify
-"$cli" --simulate read 01
-"$cli" --simulate write 02 000777
-"$cli" --simulate --trace read 7z || true
+exec build/src/app/qu32 --simulate

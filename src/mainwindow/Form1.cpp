@@ -10,7 +10,9 @@ void nameArray(std::array<Control, N>& controls, const char* name, Control::Kind
         controls[i].setIdentity(kind, std::string(name) + "(" + std::to_string(i) + ")");
 }
 
-void caption(Control& c, const char* text) { c.setCaption(text); }
+void caption(Control& c, const char* text) {
+    c.setCaption(text);
+}
 
 }  // namespace
 
@@ -54,6 +56,8 @@ Form1::Form1() {
     caption(mnHelp, "&?");
     caption(mnInfo, "&Info ...");
     caption(monitorTitle, "DIFFERENTIAL COUNTER");
+    // The blink panel shows the main cycle's heartbeat by turning its text bold and back.
+    caption(Panel3D20, "COMM");
     Line4.setVisible(false);
 }
 

@@ -91,6 +91,8 @@ void MainWindow::Load() {
     if (useConfigFile) {
         trapped([&] { config.OpenConfigFile(configPath(), comm, company, portMap); });
     }
+    if (afterConfigRead)
+        trapped([&] { afterConfigRead(); });
     trapped([&] { link.SetSerial(); });
     trapped([&] {
         for (int r = 0; r < kListRows; ++r) {

@@ -60,6 +60,9 @@ class MainWindow {
         return ChangeSerial({{code, value}});
     }
 
+    // Called during start-up once the configuration is read and before the port opens: the
+    // window lays itself out there, and command-line port overrides take effect.
+    std::function<void()> afterConfigRead;
     // Called once the window has unloaded.
     std::function<void()> onClosed;
     // Called at the end of every tick that did not close the window (the command-line monitor

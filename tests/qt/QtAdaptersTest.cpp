@@ -20,22 +20,6 @@
 namespace qu32 {
 namespace {
 
-// Qt timers and socket notifiers need an application object for the whole run.
-class QtApplicationEnvironment : public testing::Environment {
-  public:
-    void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    int argc_ = 1;
-    char name_[8] = "test_qt";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QCoreApplication> app_;
-};
-
-[[maybe_unused]] testing::Environment* const kQtEnvironment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
 // ---------------------------------------------------------------- event loop
 
 class QtEventLoopTest : public testing::Test {

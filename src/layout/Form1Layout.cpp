@@ -1,0 +1,218 @@
+#include "layout/Form1Layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "datasets/FirmwareSelection.h"
+#include "settings/ProgramFolder.h"
+
+namespace qu32 {
+
+namespace {
+
+// A rectangle as fractions of the screen: left and width of W, top and height of H.
+struct Box {
+    double left;
+    double top;
+    double width;
+    double height;
+};
+
+// The window itself; the frame and title bar come on top, so it stays clear of a task bar on a
+// 1366 x 768 screen.
+constexpr Box kWindow{0.05, 0.04, 0.9, 0.88};
+
+// Three columns: parameters, then controls / serial settings / outputs, then inputs / monitor.
+// Everything ends above 0.84 H so that a menu bar fits in the window on the smallest screens.
+constexpr Box kParametersFrame{0.005, 0.008, 0.37, 0.815};
+constexpr Box kControlsFrame{0.382, 0.008, 0.14, 0.322};
+constexpr Box kSerialFrame{0.382, 0.338, 0.14, 0.2};
+constexpr Box kOutputsFrame{0.382, 0.55, 0.14, 0.273};
+constexpr Box kInputsFrame{0.53, 0.008, 0.365, 0.53};
+constexpr Box kMonitorFrame{0.53, 0.55, 0.365, 0.273};
+
+// Parameter rows: the text label spans the whole row and the value label lies on its right
+// part, so a selected row is blue from end to end.
+constexpr double kRowTop = 0.045;
+constexpr double kRowPitch = 0.03;
+constexpr double kRowHeight = 0.027;
+constexpr Box kTextLabel{0.012, kRowTop, 0.339, kRowHeight};
+constexpr Box kValueLabel{0.255, kRowTop, 0.096, kRowHeight};
+constexpr Box kScrollBar{0.355, kRowTop, 0.013, (kListRows - 1) * kRowPitch + kRowHeight};
+
+// Command buttons: one column.
+constexpr double kButtonLeft = 0.392;
+constexpr double kButtonWidth = 0.12;
+constexpr double kButtonTop = 0.053;
+constexpr double kButtonPitch = 0.0566;
+constexpr double kButtonHeight = 0.0417;
+
+// Serial settings: blink panel, port, unit number, line format.
+constexpr Box kSerialPanel{kButtonLeft, 0.375, kButtonWidth, 0.034};
+constexpr double kSerialPitch = 0.04;
+
+// Outputs.
+constexpr Box kOutputPanel{kButtonLeft, 0.585, kButtonWidth, 0.026};
+constexpr double kOutputPitch = 0.029;
+
+// Inputs: the button with the input's text, then its three live panels.
+constexpr double kInputTop = 0.045;
+constexpr double kInputPitch = 0.0302;
+constexpr double kInputHeight = 0.0275;
+constexpr Box kInputButton{0.538, kInputTop, 0.215, kInputHeight};
+constexpr Box kInputPanel{0.76, kInputTop, 0.04, kInputHeight};
+constexpr double kInputColumnPitch = 0.045;
+constexpr double kHeadingTop = 0.017;
+constexpr double kHeadingHeight = 0.024;
+
+// Monitor: title, value, a bar of 28 segments from the centre outwards, scale lines and marks.
+constexpr double kBarLeft = 0.5375;
+constexpr double kBarWidth = 0.35;
+constexpr double kBarTop = 0.69;
+constexpr double kBarHeight = 0.04;
+constexpr double kSegmentPitch = kBarWidth / kBarSegments;
+constexpr double kSegmentWidth = 0.0115;
+constexpr Box kMonitorTitle{0.5875, 0.58, 0.25, 0.04};
+constexpr Box kValueText{0.6375, 0.63, 0.15, 0.045};
+constexpr double kScaleLineTop = 0.735;
+constexpr double kScaleLineHeight = 0.015;
+constexpr double kScaleMarkWidth = 0.06;
+constexpr Box kScaleMark{kBarLeft, 0.755, kScaleMarkWidth, 0.03};
+
+// Design fonts (points).
+constexpr int kRowFontPt = 10;
+constexpr int kButtonFontPt = 9;
+constexpr int kFrameFontPt = 9;
+constexpr int kPanelFontPt = 9;
+constexpr int kValueFontPt = 16;
+
+int scaleX(double fraction, ScreenSize s) {
+    return static_cast<int>(std::lround(fraction * s.width));
+}
+
+int scaleY(double fraction, ScreenSize s) {
+    return static_cast<int>(std::lround(fraction * s.height));
+}
+
+Geometry place(const Box& b, ScreenSize s) {
+    return {scaleX(b.left, s), scaleY(b.top, s), scaleX(b.width, s), scaleY(b.height, s)};
+}
+
+void setFont(Control& c, int pt, bool bold = false) {
+    c.setFontSize(pt);
+    c.setBold(bold);
+}
+
+// Element k of a column stands k row pitches below the first.
+template <std::size_t N>
+void placeColumn(std::array<Control, N>& controls, const Box& first, double pitch, ScreenSize s) {
+    for (std::size_t k = 0; k < N; ++k) {
+        Box b = first;
+        b.top += static_cast<double>(k) * pitch;
+        controls[k].setGeometry(place(b, s));
+    }
+}
+
+// Element k of a row stands k column pitches right of the first.
+template <std::size_t N>
+void placeRow(std::array<Control, N>& controls, const Box& first, double pitch, ScreenSize s) {
+    for (std::size_t k = 0; k < N; ++k) {
+        Box b = first;
+        b.left += static_cast<double>(k) * pitch;
+        controls[k].setGeometry(place(b, s));
+    }
+}
+
+template <std::size_t N>
+void setFonts(std::array<Control, N>& controls, int pt) {
+    for (Control& c : controls)
+        setFont(c, pt);
+}
+
+}  // namespace
+
+int scaledFontSize(int designPt, int screenWidth) {
+    const double factor = static_cast<double>(screenWidth) * kTwipsPerScreenUnit /
+                          static_cast<double>(kFontReferenceWidthTwips);
+    return std::max(1, static_cast<int>(std::lround(designPt * factor)));
+}
+
+void layoutForm1(Form1& form, ScreenSize s) {
+    form.window.setGeometry(place(kWindow, s));
+
+    const std::pair<Control*, Box> frames[] = {
+        {&form.Frame3D1, kParametersFrame}, {&form.Frame3D2, kControlsFrame},
+        {&form.Frame3D3, kInputsFrame},     {&form.Frame3D4, kOutputsFrame},
+        {&form.Frame3D5, kMonitorFrame},    {&form.Frame3D6, kSerialFrame},
+    };
+    for (const auto& [frame, box] : frames) {
+        frame->setGeometry(place(box, s));
+        setFont(*frame, kFrameFontPt, true);
+    }
+
+    placeColumn(form.Label1, kTextLabel, kRowPitch, s);
+    placeColumn(form.Label11, kValueLabel, kRowPitch, s);
+    setFonts(form.Label1, kRowFontPt);
+    setFonts(form.Label11, kRowFontPt);
+    form.VScroll1.setGeometry(place(kScrollBar, s));
+
+    Control* const buttons[] = {&form.Read_Pars, &form.Transmit, &form.TransmitAll,
+                                &form.StoreEEProm, &form.Re_Set};
+    for (std::size_t k = 0; k < std::size(buttons); ++k) {
+        const double top = kButtonTop + static_cast<double>(k) * kButtonPitch;
+        buttons[k]->setGeometry(place({kButtonLeft, top, kButtonWidth, kButtonHeight}, s));
+        setFont(*buttons[k], kButtonFontPt);
+    }
+
+    Control* const serial[] = {&form.Panel3D20, &form.portPanel, &form.unitPanel,
+                               &form.formatPanel};
+    for (std::size_t k = 0; k < std::size(serial); ++k) {
+        Box b = kSerialPanel;
+        b.top += static_cast<double>(k) * kSerialPitch;
+        serial[k]->setGeometry(place(b, s));
+    }
+    setFont(form.Panel3D20, kPanelFontPt);
+    for (Control* c : {&form.portPanel, &form.unitPanel, &form.formatPanel})
+        setFont(*c, scaledFontSize(kScaledPanelDesignFontPt, s.width));
+
+    placeColumn(form.Panel3D16, kOutputPanel, kOutputPitch, s);
+    setFonts(form.Panel3D16, kPanelFontPt);
+
+    placeColumn(form.Command1, kInputButton, kInputPitch, s);
+    setFonts(form.Command1, kButtonFontPt);
+    std::array<Control, kInputButtons>* const inputPanels[] = {&form.Panel3D1, &form.Panel3D2,
+                                                               &form.Panel3D3};
+    for (std::size_t column = 0; column < std::size(inputPanels); ++column) {
+        Box first = kInputPanel;
+        first.left += static_cast<double>(column) * kInputColumnPitch;
+        placeColumn(*inputPanels[column], first, kInputPitch, s);
+        setFonts(*inputPanels[column], kPanelFontPt);
+    }
+
+    form.monitorTitle.setGeometry(place(kMonitorTitle, s));
+    setFont(form.monitorTitle, scaledFontSize(kScaledPanelDesignFontPt, s.width), true);
+    form.Panel3D5.setGeometry(place(kValueText, s));
+    setFont(form.Panel3D5, kValueFontPt, true);
+    placeRow(form.Panel3D4, {kBarLeft, kBarTop, kSegmentWidth, kBarHeight}, kSegmentPitch, s);
+    // Lines at the left end, the centre and the right end of the bar; the marks beneath them
+    // share one width, the outer two flush with the bar's ends.
+    placeRow(form.scaleLines, {kBarLeft, kScaleLineTop, 0, kScaleLineHeight}, kBarWidth / 2, s);
+    placeRow(form.Panel3D10, kScaleMark, (kBarWidth - kScaleMarkWidth) / 2, s);
+    setFonts(form.Panel3D10, kPanelFontPt);
+}
+
+std::array<Geometry, kInputPanelColumns> inputColumnHeadings(ScreenSize s) {
+    std::array<Geometry, kInputPanelColumns> headings;
+    for (std::size_t column = 0; column < headings.size(); ++column) {
+        const double left = kInputPanel.left + static_cast<double>(column) * kInputColumnPitch;
+        headings[column] = place({left, kHeadingTop, kInputPanel.width, kHeadingHeight}, s);
+    }
+    return headings;
+}
+
+std::string form1IconPath(const std::string& iconFile) {
+    // Configuration files come from systems that ignore case in file names.
+    return findFileInFolder(programFolder(), iconFile);
+}
+
+}  // namespace qu32
