@@ -410,14 +410,14 @@ Bytes SimUnit::executeWrite(const Bytes& frame, const std::string& code) {
         }
     }
     // Only registers of the model can be written; version texts and blocks are read-only.
-    const auto spec = model_.registers.find(code);
-    if (spec == model_.registers.end() || !spec->second.writable) {
+    const auto entry = model_.registers.find(code);
+    if (entry == model_.registers.end() || !entry->second.writable) {
         return {kNak};
     }
-    if (spec->second.range) {
+    if (entry->second.range) {
         long long number = 0;
-        if (!parseWholeNumber(value, number) || number < spec->second.range->minValue ||
-            number > spec->second.range->maxValue) {
+        if (!parseWholeNumber(value, number) || number < entry->second.range->minValue ||
+            number > entry->second.range->maxValue) {
             return {kNak};
         }
     }
@@ -512,8 +512,8 @@ void SimUnit::loadRegisters() {
     registers_.clear();
     status_ = model_.initialStatus;
     heldActualValue_.reset();
-    for (const auto& [code, spec] : model_.registers) {
-        registers_[code] = spec.initialValue;
+    for (const auto& [code, entry] : model_.registers) {
+        registers_[code] = entry.initialValue;
     }
     if (model_.softwareVersion) {
         registers_[kSoftwareVersionCode] = *model_.softwareVersion;

@@ -432,13 +432,13 @@ UnitModel toModel(const ModelRow& row) {
         model.blocks = std::move(built.blocks);
     }
     for (const RegisterRow& r : row.registers) {
-        RegisterSpec spec;
-        spec.initialValue = r.value;
+        RegisterSpec entry;
+        entry.initialValue = r.value;
         if (r.ranged) {
-            spec.range = ValueRange{r.minValue, r.maxValue};
+            entry.range = ValueRange{r.minValue, r.maxValue};
         }
-        spec.writable = r.writable;
-        model.registers.insert_or_assign(std::string(r.code), std::move(spec));
+        entry.writable = r.writable;
+        model.registers.insert_or_assign(std::string(r.code), std::move(entry));
     }
     model.softwareVersion = optionalText(row.softwareVersion);
     model.standardVersion = optionalText(row.standardVersion);

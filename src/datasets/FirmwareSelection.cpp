@@ -181,7 +181,7 @@ bool FirmwareSelector::ProbeSetAA516() {
 }
 
 bool FirmwareSelector::probe(ProbeSet which) {
-    const ProbeSpec& spec = probeSpec(which);
+    const ProbeSpec& shape = probeSpec(which);
     const std::string address = link_.settings().UnitAddress;
     const ProbeRead read = [this, &address](const std::string& code, std::string& answer) {
         std::string text(kProbeAnswerLength, ' ');
@@ -190,9 +190,9 @@ bool FirmwareSelector::probe(ProbeSet which) {
         return result;
     };
     // Nothing is installed until every answer has passed, so a failed probe leaves no trace.
-    if (!probeMatches(spec, read))
+    if (!probeMatches(shape, read))
         return false;
-    install(*spec.dataSet);
+    install(*shape.dataSet);
     return true;
 }
 

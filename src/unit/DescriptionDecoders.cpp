@@ -10,8 +10,8 @@ namespace {
 constexpr std::size_t kSeriesDigits = 4;
 
 // Parses "first-last" of a numbered series, digits only.
-bool parseSeries(std::string_view spec, int& first, int& last) {
-    const auto dash = spec.find('-');
+bool parseSeries(std::string_view range, int& first, int& last) {
+    const auto dash = range.find('-');
     if (dash == std::string_view::npos)
         return false;
     auto number = [](std::string_view part, int& out) {
@@ -27,7 +27,7 @@ bool parseSeries(std::string_view spec, int& first, int& last) {
         out = std::stoi(digits);
         return true;
     };
-    return number(spec.substr(0, dash), first) && number(spec.substr(dash + 1), last);
+    return number(range.substr(0, dash), first) && number(range.substr(dash + 1), last);
 }
 
 template <typename Apply>
@@ -104,7 +104,7 @@ int decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
                 std::size_t end = close + 1;
                 while (end < size && data[end] != '}')
                     ++end;
-                const std::string spec(
+                const std::string range(
                     data.begin() + static_cast<std::ptrdiff_t>(i + 1),
                     data.begin() + static_cast<std::ptrdiff_t>(std::min(close, size)));
                 const std::string suffix =
@@ -115,10 +115,10 @@ int decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
                         : std::string();
                 int first = 0;
                 int last = 0;
-                if (!parseSeries(spec, first, last) || first > last) {
+                if (!parseSeries(range, first, last) || first > last) {
                     // An empty or reversed series makes no entries; counting down or without
                     // numbers would only guess at what the unit meant.
-                    notes.push_back("Numbered series '" + spec + "' after '" + text +
+                    notes.push_back("Numbered series '" + range + "' after '" + text +
                                     "' makes no entries.");
                 } else {
                     for (int m = first; m <= last; ++m) {
