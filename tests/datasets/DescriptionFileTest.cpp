@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
 
 namespace qu32 {
 namespace {
@@ -209,9 +210,9 @@ TEST(DescriptionFile, TablesFilledToTheirBounds) {
 
 // Refused files: the message names the fault and the file, and nothing of the file is installed.
 TEST(ReadConfigFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
-    std::string folder = (fs::temp_directory_path() / "qu32cofXXXXXX").string();
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    const std::string path = (fs::path(folder) / "Test.cof").string();
+    const test::TempFolder temp;
+    const std::string folder = temp.path();
+    const std::string path = temp.file("Test.cof");
     Target target;
     test::ScriptedDialogs dialogs;
     const auto write = [&](const std::string& bytes) {
@@ -270,7 +271,6 @@ TEST(ReadConfigFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
         EXPECT_EQ(target.identity.UnitType, "OLD00");
         EXPECT_EQ(target.group.ActivateCode, "a0");
     }
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "settings/ProgramFolder.h"
 #include "support/Answers.h"
 #include "support/LinkFixture.h"
+#include "support/TempFolder.h"
 
 namespace qu32 {
 namespace {
@@ -56,7 +57,6 @@ class FirmwareSelectionTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
         setProgramFolder(folder);
         port.clearWritten();
         // Every request is recorded; the unit answers what `answer` gives, by default nothing.
@@ -73,13 +73,9 @@ class FirmwareSelectionTest : public test::LinkFixture {
         unitData.description.ParamCount = 1;
         unitData.description.params[0].ParamText = "from before";
     }
-    void TearDown() override {
-        setProgramFolder("");
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
+    void TearDown() override { setProgramFolder(""); }
 
-    std::string file(const std::string& name) const { return (fs::path(folder) / name).string(); }
+    std::string file(const std::string& name) const { return temp.file(name); }
     void writeFile(const std::string& name, const std::string& bytes) {
         std::ofstream(file(name), std::ios::binary) << bytes;
     }
@@ -93,7 +89,8 @@ class FirmwareSelectionTest : public test::LinkFixture {
     }
     std::string firstRow() const { return unitData.description.params[0].ParamText; }
 
-    std::string folder = (fs::temp_directory_path() / "qu32fwXXXXXX").string();
+    test::TempFolder temp;
+    const std::string folder = temp.path();
     std::function<std::optional<std::string>(const std::string& code)> answer =
         [](const std::string&) { return std::nullopt; };
     UnitData unitData{link};

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "sim/UnitModel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimSerialPort.h"
+#include "support/TempFolder.h"
 #include "support/VirtualEventLoop.h"
 
 namespace qu32::test {
@@ -21,12 +21,9 @@ class MainWindowFixture : public ::testing::Test {
   protected:
     explicit MainWindowFixture(const std::string& model = "tq593")
         : unit(*sim::findModel(model)), port(loop, unit), window(port, loop, dialogs, portMap) {
-        char pattern[] = "/tmp/qu32-mainwindow-XXXXXX";
-        folder = mkdtemp(pattern);
         setProgramFolder(folder);
         window.onClosed = [this] { ++closedCount; };
     }
-    ~MainWindowFixture() override { std::filesystem::remove_all(folder); }
 
     // Lets virtual time pass until the condition holds; false when it never did.
     template <typename Pred>
@@ -59,7 +56,8 @@ class MainWindowFixture : public ::testing::Test {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    std::string folder;
+    TempFolder temp;
+    const std::string folder = temp.path();
     VirtualEventLoop loop;
     sim::SimUnit unit;
     SimSerialPort port;

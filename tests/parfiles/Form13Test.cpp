@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/ProgramFolder.h"
+#include "support/TempFolder.h"
 
 namespace qu32 {
 namespace {
@@ -17,23 +18,15 @@ namespace fs = std::filesystem;
 
 class Form13Test : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qu32f13XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        setProgramFolder(folder);
-    }
-    void TearDown() override {
-        setProgramFolder("");
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
+    void SetUp() override { setProgramFolder(folder); }
+    void TearDown() override { setProgramFolder(""); }
     std::string stored() const {
         std::ifstream in(fs::path(folder) / kFirmwareChoiceFile, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    std::string folder;
+    test::TempFolder temp;
+    const std::string folder = temp.path();
 };
 
 TEST_F(Form13Test, CaptionsAndExplanationFollowTheTitle) {

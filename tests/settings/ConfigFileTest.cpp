@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "settings/ProgramFolder.h"
+#include "support/TempFolder.h"
 
 namespace qu32 {
 namespace {
@@ -45,16 +46,10 @@ bool operator==(const CommSettings& a, const CommSettings& b) {
 
 class ConfigFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qu32cfgXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = (fs::path(folder) / ConfigFile::kFileName).string();
-    }
+    // A test may leave the file write-protected; the folder must still go away.
     void TearDown() override {
         std::error_code ec;
         fs::permissions(path, fs::perms::owner_all, ec);
-        fs::remove_all(folder, ec);
     }
 
     static void writeFile(const std::string& file, const std::string& bytes) {
@@ -73,8 +68,9 @@ class ConfigFileTest : public ::testing::Test {
         return kLatin1Declaration + "<Qu32><Settings>" + groupContent + "</Settings></Qu32>";
     }
 
-    std::string folder;
-    std::string path;
+    test::TempFolder temp;
+    const std::string folder = temp.path();
+    const std::string path = temp.file(ConfigFile::kFileName);
     ConfigFile config;
     CommSettings settings = sentinelSettings();
     CompanyInfo company;

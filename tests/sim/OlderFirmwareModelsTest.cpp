@@ -13,6 +13,7 @@
 #include "datasets/FirmwareSelection.h"
 #include "settings/ProgramFolder.h"
 #include "support/LinkFixture.h"
+#include "support/TempFolder.h"
 #include "unit/UnitData.h"
 #include "unit/ValueEncoding.h"
 
@@ -82,19 +83,13 @@ class OldUnitTest : public LinkFixture, public ::testing::WithParamInterface<Old
     void SetUp() override {
         LinkFixture::SetUp();
         // The choice dialog writes its store file into the program folder: work on a copy.
-        std::string pattern = (fs::temp_directory_path() / "qu32oldXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
         fs::copy(kDescriptionsDir, folder, fs::copy_options::recursive);
         setProgramFolder(folder);
     }
-    void TearDown() override {
-        setProgramFolder("");
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
+    void TearDown() override { setProgramFolder(""); }
 
-    std::string folder;
+    test::TempFolder temp;
+    const std::string folder = temp.path();
     UnitData unitData{link};
     FirmwareSelector selection{link, unitData, dialogs};
 };
