@@ -2,36 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
-#include <map>
+#include <functional>
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "layout/Form1Layout.h"
 #include "settings/ProgramFolder.h"
+#include "support/TempFolder.h"
 
 namespace qu32 {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Rounding to whole pixels may put a doubled place one pixel off.
 constexpr int kRoundingSlack = 1;
 // Room a menu bar takes inside the window on the smallest screen.
 constexpr int kMenuBarAllowance = 30;
-
-std::map<std::string, Geometry> placesOf(Form1& form) {
-    std::map<std::string, Geometry> places;
-    form.forEachControl([&](Control& c) { places[c.name()] = c.geometry(); });
-    return places;
-}
-
-std::map<std::string, int> fontsOf(Form1& form) {
-    std::map<std::string, int> fonts;
-    form.forEachControl([&](Control& c) { fonts[c.name()] = c.fontSize(); });
-    return fonts;
-}
 
 bool inside(const Geometry& inner, const Geometry& outer) {
     return inner.left >= outer.left && inner.top >= outer.top &&
@@ -39,165 +27,122 @@ bool inside(const Geometry& inner, const Geometry& outer) {
            inner.top + inner.height <= outer.top + outer.height;
 }
 
-TEST(Form1Layout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFonts) {
-    Form1 small, large;
-    layoutForm1(small, {1366, 768});
-    layoutForm1(large, {2732, 1536});
-    const auto a = placesOf(small);
-    const auto b = placesOf(large);
-    for (const auto& [name, g] : a) {
-        const Geometry& h = b.at(name);
-        EXPECT_NEAR(h.left, 2 * g.left, kRoundingSlack) << name;
-        EXPECT_NEAR(h.top, 2 * g.top, kRoundingSlack) << name;
-        EXPECT_NEAR(h.width, 2 * g.width, kRoundingSlack) << name;
-        EXPECT_NEAR(h.height, 2 * g.height, kRoundingSlack) << name;
-    }
-
-    const std::set<std::string> scaled = {small.portPanel.name(), small.unitPanel.name(),
-                                          small.formatPanel.name(), small.monitorTitle.name()};
-    const auto fa = fontsOf(small);
-    const auto fb = fontsOf(large);
-    for (const auto& [name, size] : fa) {
-        if (scaled.count(name) != 0) {
-            EXPECT_NEAR(fb.at(name), 2 * size, kRoundingSlack) << name;
-        } else {
-            EXPECT_EQ(fb.at(name), size) << name << " keeps its design font";
-        }
-    }
+bool apart(const Geometry& p, const Geometry& q) {
+    return p.left + p.width <= q.left || q.left + q.width <= p.left || p.top + p.height <= q.top ||
+           q.top + q.height <= p.top;
 }
 
-TEST(Form1Layout, ScaledFontsKeepTheirDesignSizeOnAScreen12000TwipsWide) {
+TEST(Form1Layout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFontsGrowFromTheirDesignSize) {
+    // On a screen 12000 twips wide the scaled fonts keep their design size; twice that doubles it.
     const int width = kFontReferenceWidthTwips / kTwipsPerScreenUnit;
-    Form1 form;
-    layoutForm1(form, {width, width * 3 / 4});
-    for (const Control* c :
-         {&form.portPanel, &form.unitPanel, &form.formatPanel, &form.monitorTitle})
-        EXPECT_EQ(c->fontSize(), kScaledPanelDesignFontPt) << c->name();
+    Form1 small, large;
+    layoutForm1(small, {width, width * 3 / 4});
+    layoutForm1(large, {2 * width, width * 3 / 2});
+    std::vector<const Control*> doubled;
+    large.forEachControl([&](Control& c) { doubled.push_back(&c); });
+    const Control* scaled[] = {&small.portPanel, &small.unitPanel, &small.formatPanel,
+                               &small.monitorTitle};
+    std::size_t i = 0;
+    small.forEachControl([&](Control& c) {
+        const Control& d = *doubled.at(i++);
+        for (int Geometry::*side :
+             {&Geometry::left, &Geometry::top, &Geometry::width, &Geometry::height})
+            EXPECT_NEAR(d.geometry().*side, 2 * (c.geometry().*side), kRoundingSlack) << c.name();
+        const int design = c.fontSize();
+        const bool grows = std::find(std::begin(scaled), std::end(scaled), &c) != std::end(scaled);
+        EXPECT_EQ(std::pair(design, d.fontSize()),
+                  grows ? std::pair(kScaledPanelDesignFontPt, 2 * kScaledPanelDesignFontPt)
+                        : std::pair(design, design))
+            << c.name();
+    });
 }
 
-TEST(Form1Layout, CommandButtonsFormOneColumnInTheirOrder) {
-    constexpr int kSide = 10000;  // fractions with four places land on whole units
+TEST(Form1Layout, CommandButtonsFormOneColumnInTheirOrderAtEvenSteps) {
     Form1 form;
-    layoutForm1(form, {kSide, kSide});
+    layoutForm1(form, {10000, 10000});  // fractions with four places land on whole units
     const Control* buttons[] = {&form.Read_Pars, &form.Transmit, &form.TransmitAll,
                                 &form.StoreEEProm, &form.Re_Set};
-    for (int k = 0; k < 5; ++k) {
+    const Geometry& first = buttons[0]->geometry();
+    const int step = buttons[1]->geometry().top - first.top;
+    EXPECT_GT(step, first.height);
+    for (int k = 1; k < 5; ++k) {
         const Geometry& g = buttons[k]->geometry();
-        EXPECT_EQ(g.top, 530 + k * 566) << buttons[k]->name();
-        EXPECT_EQ(g.height, 417) << buttons[k]->name();
-        EXPECT_EQ(g.left, buttons[0]->geometry().left);
-        EXPECT_EQ(g.width, buttons[0]->geometry().width);
+        EXPECT_EQ(std::tuple(g.left, g.top, g.width, g.height),
+                  std::tuple(first.left, first.top + k * step, first.width, first.height))
+            << buttons[k]->name();
     }
 }
 
-class Form1LayoutOnScreen : public ::testing::TestWithParam<ScreenSize> {};
+TEST(Form1Layout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
+    for (const ScreenSize screen : {ScreenSize{1366, 768}, ScreenSize{1920, 1080},
+                                    ScreenSize{2560, 1440}, ScreenSize{3840, 2160}}) {
+        SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+        Form1 form;
+        layoutForm1(form, screen);
+        Control client(Control::Kind::Window, "client area");
+        client.setGeometry({0, 0, form.window.geometry().width,
+                            form.window.geometry().height - kMenuBarAllowance});
 
-TEST_P(Form1LayoutOnScreen, EveryControlLiesInsideItsFrameAndTheWindow) {
-    Form1 form;
-    layoutForm1(form, GetParam());
-    const Geometry& window = form.window.geometry();
-    const Geometry client{0, 0, window.width, window.height - kMenuBarAllowance};
+        std::vector<std::pair<const Control*, const Control*>> framed;  // control, its frame
+        const auto put = [&](const Control& frame, const auto& controls) {
+            for (const Control& c : controls)
+                framed.emplace_back(&c, &frame);
+        };
+        using Controls = std::initializer_list<std::reference_wrapper<const Control>>;
+        put(client, Controls{form.Frame3D1, form.Frame3D2, form.Frame3D3, form.Frame3D4,
+                             form.Frame3D5, form.Frame3D6});
+        put(form.Frame3D1, form.Label1);
+        put(form.Frame3D1, form.Label11);
+        put(form.Frame3D1, Controls{form.VScroll1});
+        put(form.Frame3D2, Controls{form.Read_Pars, form.Transmit, form.TransmitAll,
+                                    form.StoreEEProm, form.Re_Set});
+        for (const auto* inputs : {&form.Command1, &form.Panel3D1, &form.Panel3D2, &form.Panel3D3})
+            put(form.Frame3D3, *inputs);
+        put(form.Frame3D4, form.Panel3D16);
+        put(form.Frame3D5, form.Panel3D4);
+        put(form.Frame3D5, form.Panel3D10);
+        put(form.Frame3D5, form.scaleLines);
+        put(form.Frame3D5, Controls{form.Panel3D5, form.monitorTitle});
+        put(form.Frame3D6,
+            Controls{form.Panel3D20, form.portPanel, form.unitPanel, form.formatPanel});
 
-    std::map<const Control*, const Control*> frameOf;
-    auto put = [&](const Control& c, const Control& frame) { frameOf[&c] = &frame; };
-    for (int r = 0; r < kListRows; ++r) {
-        put(form.Label1[r], form.Frame3D1);
-        put(form.Label11[r], form.Frame3D1);
-    }
-    put(form.VScroll1, form.Frame3D1);
-    for (const Control* c :
-         {&form.Read_Pars, &form.Transmit, &form.TransmitAll, &form.StoreEEProm, &form.Re_Set})
-        put(*c, form.Frame3D2);
-    for (int k = 0; k < kInputButtons; ++k) {
-        for (const Control* c :
-             {&form.Command1[k], &form.Panel3D1[k], &form.Panel3D2[k], &form.Panel3D3[k]})
-            put(*c, form.Frame3D3);
-    }
-    for (const Control& c : form.Panel3D16)
-        put(c, form.Frame3D4);
-    for (const Control& c : form.Panel3D4)
-        put(c, form.Frame3D5);
-    for (int k = 0; k < kScaleMarks; ++k) {
-        put(form.Panel3D10[k], form.Frame3D5);
-        put(form.scaleLines[k], form.Frame3D5);
-    }
-    put(form.Panel3D5, form.Frame3D5);
-    put(form.monitorTitle, form.Frame3D5);
-    for (const Control* c : {&form.Panel3D20, &form.portPanel, &form.unitPanel, &form.formatPanel})
-        put(*c, form.Frame3D6);
-
-    for (const auto& [control, frame] : frameOf) {
-        EXPECT_TRUE(inside(control->geometry(), frame->geometry()))
-            << control->name() << " outside " << frame->name();
-    }
-    for (const Control* frame : {&form.Frame3D1, &form.Frame3D2, &form.Frame3D3, &form.Frame3D4,
-                                 &form.Frame3D5, &form.Frame3D6}) {
-        EXPECT_TRUE(inside(frame->geometry(), client)) << frame->name();
-        for (const Control* other : {&form.Frame3D1, &form.Frame3D2, &form.Frame3D3, &form.Frame3D4,
-                                     &form.Frame3D5, &form.Frame3D6}) {
-            if (other == frame)
-                continue;
-            const Geometry& p = frame->geometry();
-            const Geometry& q = other->geometry();
-            const bool apart = p.left + p.width <= q.left || q.left + q.width <= p.left ||
-                               p.top + p.height <= q.top || q.top + q.height <= p.top;
-            EXPECT_TRUE(apart) << frame->name() << " overlaps " << other->name();
+        // Only a row's value lies over its text, by design.
+        std::set<std::pair<const Control*, const Control*>> overlaid;
+        for (int r = 0; r < kListRows; ++r)
+            overlaid.insert(
+                {{&form.Label1[r], &form.Label11[r]}, {&form.Label11[r], &form.Label1[r]}});
+        for (const auto& [c, frame] : framed) {
+            EXPECT_TRUE(inside(c->geometry(), frame->geometry()))
+                << c->name() << " outside " << frame->name();
+            for (const auto& [other, otherFrame] : framed) {
+                const bool sameFrame = other != c && otherFrame == frame;
+                EXPECT_TRUE(!sameFrame || overlaid.count({c, other}) != 0 ||
+                            apart(c->geometry(), other->geometry()))
+                    << c->name() << " overlaps " << other->name();
+            }
         }
+        // The centre line and the centre mark stand between the two bar halves.
+        const Geometry& line = form.scaleLines[1].geometry();
+        const Geometry& mark = form.Panel3D10[1].geometry();
+        EXPECT_NEAR(line.left, form.Panel3D4[kBarSegments / 2].geometry().left, screen.width / 200);
+        EXPECT_NEAR(mark.left + mark.width / 2, line.left, kRoundingSlack);
     }
 }
 
-TEST_P(Form1LayoutOnScreen, RowsAndSegmentsFollowEachOtherWithoutOverlapping) {
-    Form1 form;
-    layoutForm1(form, GetParam());
-    for (int r = 1; r < kListRows; ++r) {
-        const Geometry& above = form.Label1[r - 1].geometry();
-        const Geometry& row = form.Label1[r].geometry();
-        EXPECT_GE(row.top, above.top + above.height) << "row " << r;
-        EXPECT_EQ(row.left, above.left);
-        EXPECT_EQ(form.Label11[r].geometry().top, row.top);
-    }
-    for (int k = 1; k < kInputButtons; ++k) {
-        const Geometry& above = form.Command1[k - 1].geometry();
-        EXPECT_GE(form.Command1[k].geometry().top, above.top + above.height) << "input " << k;
-    }
-    for (int k = 1; k < kBarSegments; ++k) {
-        const Geometry& left = form.Panel3D4[k - 1].geometry();
-        EXPECT_GT(form.Panel3D4[k].geometry().left, left.left + left.width) << "segment " << k;
-    }
-    // The centre line and the centre mark stand between the two bar halves.
-    const int centre = form.Panel3D4[kBarSegments / 2].geometry().left;
-    const Geometry& line = form.scaleLines[1].geometry();
-    const Geometry& mark = form.Panel3D10[1].geometry();
-    EXPECT_NEAR(line.left, centre, GetParam().width / 200);
-    EXPECT_NEAR(mark.left + mark.width / 2, line.left, kRoundingSlack);
-}
-
-INSTANTIATE_TEST_SUITE_P(Screens, Form1LayoutOnScreen,
-                         ::testing::Values(ScreenSize{1366, 768}, ScreenSize{1920, 1080},
-                                           ScreenSize{2560, 1440}, ScreenSize{3840, 2160}));
-
-class IconPath : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("qu32-icon-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::create_directories(folder);
-        setProgramFolder(folder.string());
-    }
-    void TearDown() override {
-        setProgramFolder({});
-        fs::remove_all(folder);
-    }
-    fs::path folder;
-};
-
-TEST_F(IconPath, NamedFileIsFoundInAnyCaseAndAMissingOneLeavesTheOwnIcon) {
-    EXPECT_EQ(form1IconPath(""), "");
-    EXPECT_EQ(form1IconPath("QU3002B.ICO"), "");
-    std::ofstream(folder / "qu3002b.ico") << "icon";
-    EXPECT_EQ(form1IconPath("QU3002B.ICO"), (folder / "qu3002b.ico").string());
-    EXPECT_EQ(form1IconPath("../qu3002b.ico"), "") << "only the program folder is searched";
+TEST(Form1Layout, IconIsTheNamedFileOfTheProgramFolderInAnyCase) {
+    test::TempFolder folder;
+    setProgramFolder(folder.path());
+    std::ofstream(folder.file("qu3002b.ico")) << "icon";
+    const std::pair<const char*, std::string> cases[] = {
+        {"", ""},
+        {"QU3002B.ICO", folder.file("qu3002b.ico")},
+        {"qu3002b.ico", folder.file("qu3002b.ico")},
+        {"missing.ico", ""},
+        {"../qu3002b.ico", ""},  // only the program folder is searched
+    };
+    for (const auto& [named, found] : cases)
+        EXPECT_EQ(form1IconPath(named), found) << named;
+    setProgramFolder({});
 }
 
 }  // namespace

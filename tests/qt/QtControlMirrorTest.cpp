@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <memory>
+#include <tuple>
 
 #include "qt/QtControlMirror.h"
 #include "qt/QtMessageDialogs.h"
@@ -18,124 +18,96 @@
 namespace qu32 {
 namespace {
 
-TEST(QtControlMirror, LabelShowsLatin1CaptionAndBgrColours) {
-    Control c(Control::Kind::Panel3D, "Panel");
-    QLabel label;
-    QtControlMirror::bind(c, label);
-    c.setCaption("Packungsl\xE4nge & <b>");
-    c.setBackColor(kBlue);
-    c.setForeColor(kYellow);
-    c.setGeometry({10, 20, 30, 40});
-    c.setFontSize(14);
-    c.setBold(true);
-    EXPECT_EQ(label.text(), QString::fromUtf8("Packungsl\u00e4nge & <b>"));
-    EXPECT_EQ(label.textFormat(), Qt::PlainText);
-    EXPECT_EQ(label.palette().color(QPalette::Window), QColor(0, 0, 255));
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    EXPECT_TRUE(label.autoFillBackground());
-    EXPECT_EQ(label.geometry(), QRect(10, 20, 30, 40));
-    EXPECT_EQ(label.font().pointSize(), 14);
-    EXPECT_TRUE(label.font().bold());
-}
+using Kind = Control::Kind;
 
-TEST(QtControlMirror, TransparentLabelKeepsWhatLiesBeneath) {
-    Control c(Control::Kind::Label, "Value");
-    QLabel label;
-    QtControlMirror::bind(c, label, QtControlMirror::Options{true});
-    c.setBackColor(kRed);
-    EXPECT_FALSE(label.autoFillBackground());
-}
+TEST(QtControlMirror, EachPropertyTakesEffectOnItsWidget) {
+    Control panel(Kind::Panel3D, "panel"), value(Kind::Label, "value"),
+        button(Kind::Button, "button"), hLine(Kind::Line, "h"), vLine(Kind::Line, "v"),
+        bar(Kind::ScrollBar, "bar");
+    QLabel panelW, valueW;
+    QPushButton buttonW;
+    QWidget hLineW, vLineW;
+    QScrollBar barW(Qt::Vertical);
+    button.setCaption("Tra&nsmit");  // held before binding: shown by bind() itself
+    button.setForeColor(kRed);
+    QtControlMirror::bind(panel, panelW);
+    QtControlMirror::bind(value, valueW, QtControlMirror::Options{true});
+    QtControlMirror::bind(button, buttonW);
+    QtControlMirror::bind(hLine, hLineW);
+    QtControlMirror::bind(vLine, vLineW);
+    QtControlMirror::bind(bar, barW);
+    QSignalSpy moved(&barW, &QScrollBar::valueChanged);
+    panel.setCaption("L\xE4nge & <b>");
+    panel.setBackColor(kBlue);
+    panel.setForeColor(kYellow);
+    panel.setGeometry({10, 20, 30, 40});
+    panel.setFontSize(14);
+    panel.setBold(true);
+    value.setBackColor(kRed);
+    button.setEnabled(false);
+    hLine.setGeometry({5, 50, 8, 0});
+    vLine.setGeometry({100, 10, 0, 20});
+    bar.setMaximum(99);
+    bar.setValue(40);
 
-TEST(QtControlMirror, ButtonKeepsAccessKeyAndItsDisabledLook) {
-    Control c(Control::Kind::Button, "Transmit");
-    QPushButton button;
-    c.setCaption("Tra&nsmit");
-    c.setForeColor(kRed);
-    QtControlMirror::bind(c, button);
-    EXPECT_EQ(button.text(), "Tra&nsmit");
-    EXPECT_EQ(button.palette().color(QPalette::Active, QPalette::ButtonText), QColor(255, 0, 0));
-    EXPECT_NE(button.palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(255, 0, 0));
-    c.setEnabled(false);
-    EXPECT_FALSE(button.isEnabled());
-}
-
-TEST(QtControlMirror, LinesGetAThicknessAcrossTheirLength) {
-    Control horizontal(Control::Kind::Line, "Line4"), vertical(Control::Kind::Line, "Line1");
-    QWidget h, v;
-    QtControlMirror::bind(horizontal, h);
-    QtControlMirror::bind(vertical, v);
-    horizontal.setGeometry({5, 50, 8, 0});
-    vertical.setGeometry({100, 10, 0, 20});
-    EXPECT_EQ(h.geometry(), QRect(5, 50, 8, QtControlMirror::kLineThickness));
-    EXPECT_EQ(v.geometry(), QRect(100, 10, QtControlMirror::kLineThickness, 20));
-}
-
-TEST(QtControlMirror, ScrollBarMovedByTheLogicDoesNotReportItBack) {
-    Control c(Control::Kind::ScrollBar, "VScroll1");
-    QScrollBar bar(Qt::Vertical);
-    QtControlMirror::bind(c, bar);
-    QSignalSpy moved(&bar, &QScrollBar::valueChanged);
-    c.setMaximum(99);
-    c.setValue(40);
-    EXPECT_EQ(bar.maximum(), 99);
-    EXPECT_EQ(bar.value(), 40);
-    EXPECT_EQ(moved.count(), 0);
-    bar.setValue(41);  // the operator
+    const QPalette& panelColours = panelW.palette();
+    const QPalette& buttonColours = buttonW.palette();
+    constexpr int kThick = QtControlMirror::kLineThickness;
+    const std::pair<const char*, bool> effects[] = {
+        {"Latin-1 caption as plain text", panelW.text() == QString::fromUtf8("L\u00e4nge & <b>") &&
+                                              panelW.textFormat() == Qt::PlainText},
+        {"BGR back colour fills",
+         panelW.autoFillBackground() && panelColours.color(QPalette::Window) == Qt::blue},
+        {"fore colour", panelColours.color(QPalette::WindowText) == Qt::yellow},
+        {"place", panelW.geometry() == QRect(10, 20, 30, 40)},
+        {"font size and bold", panelW.font().pointSize() == 14 && panelW.font().bold()},
+        {"transparent label keeps what lies beneath", !valueW.autoFillBackground()},
+        {"button caption with its access key", buttonW.text() == "Tra&nsmit"},
+        {"button colour, the disabled look the style's",
+         buttonColours.color(QPalette::Active, QPalette::ButtonText) == Qt::red &&
+             buttonColours.color(QPalette::Disabled, QPalette::ButtonText) != Qt::red},
+        {"disabled", !buttonW.isEnabled()},
+        {"horizontal line gets a thickness", hLineW.geometry() == QRect(5, 50, 8, kThick)},
+        {"vertical line gets a thickness", vLineW.geometry() == QRect(100, 10, kThick, 20)},
+        {"scroll bar moved by the logic, not reported back",
+         barW.maximum() == 99 && barW.value() == 40 && moved.isEmpty()},
+    };
+    for (const auto& [what, shown] : effects)
+        EXPECT_TRUE(shown) << what;
+    barW.setValue(41);  // the operator's move is
     EXPECT_EQ(moved.count(), 1);
-}
 
-TEST(QtControlMirror, ControlOutlivingItsWidgetIsLeftAlone) {
-    Control c(Control::Kind::Label, "Label");
-    auto label = std::make_unique<QLabel>();
-    QtControlMirror::bind(c, *label);
-    label.reset();
-    c.setCaption("after the window closed");
-    c.setVisible(false);
+    auto gone = std::make_unique<QLabel>();
+    QtControlMirror::bind(value, *gone);
+    gone.reset();
+    value.setCaption("after the window closed");  // a control outliving its widget leaves it be
+    value.setVisible(false);
 }
 
 // ---------------------------------------------------------------- message boxes
 
-// Presses `button` on the message box that is about to open, and remembers what it showed.
-struct BoxPresser {
-    QMessageBox::StandardButton button;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-
-    void arm() {
-        QTimer::singleShot(0, [this] {
+TEST(QtMessageDialogs, AnswersWithThePressedButtonAndShowsTextWithLineBreaksAndIcon) {
+    // Buttons, icon, the button pressed (none: Escape) -> answer, icon shown.
+    const std::tuple<MsgButtons, MsgIcon, QMessageBox::StandardButton, MsgAnswer, QMessageBox::Icon>
+        cases[] = {
+            {MsgButtons::YesNoCancel, MsgIcon::Question, QMessageBox::No, MsgAnswer::No,
+             QMessageBox::Question},
+            {MsgButtons::RetryCancel, MsgIcon::Stop, QMessageBox::NoButton, MsgAnswer::Cancel,
+             QMessageBox::Critical},
+        };
+    QtMessageDialogs dialogs;
+    for (const auto& [buttons, icon, press, answer, shown] : cases) {
+        QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            text = box->text();
-            icon = box->icon();
-            if (button == QMessageBox::Escape) {
-                box->reject();
-            } else {
-                box->button(button)->click();
-            }
+            EXPECT_EQ(box->text(), "Save changes to file a.par ?\nSecond line");
+            EXPECT_EQ(box->icon(), shown);
+            press == QMessageBox::NoButton ? box->reject() : box->button(press)->click();
         });
+        EXPECT_EQ(dialogs.messageBox("Save changes to file a.par ?\rSecond line", "QU 3.2", buttons,
+                                     icon),
+                  answer);
     }
-};
-
-TEST(QtMessageDialogs, AnswersWithThePressedButtonAndBreaksLinesAtCarriageReturns) {
-    QtMessageDialogs dialogs;
-    BoxPresser press{QMessageBox::No, {}};
-    press.arm();
-    EXPECT_EQ(dialogs.messageBox("Save changes to file a.par ?\rSecond line", "QU 3.2",
-                                 MsgButtons::YesNoCancel, MsgIcon::Question),
-              MsgAnswer::No);
-    EXPECT_EQ(press.text, "Save changes to file a.par ?\nSecond line");
-    EXPECT_EQ(press.icon, QMessageBox::Question);
-
-    BoxPresser retry{QMessageBox::Retry, {}};
-    retry.arm();
-    EXPECT_EQ(dialogs.messageBox("Port busy", "", MsgButtons::RetryCancel, MsgIcon::Stop),
-              MsgAnswer::Retry);
-    EXPECT_EQ(retry.icon, QMessageBox::Critical);
-
-    BoxPresser escape{QMessageBox::Escape, {}};
-    escape.arm();
-    EXPECT_EQ(dialogs.messageBox("?", "", MsgButtons::YesNoCancel, MsgIcon::None),
-              MsgAnswer::Cancel);
 }
 
 TEST(QtMessageDialogs, HourglassSetTwiceGoesWithOneDefault) {
