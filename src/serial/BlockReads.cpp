@@ -31,7 +31,7 @@ int SerialLink::blockRead(bool longData, const std::string& address, const std::
     const Bytes request = buildReadRequest(address, code);
     Transaction tx(*this);
     if (!tx.valid())
-        return fail(kErrNoWakeEvent, source);
+        return fail(tx.invalidCode(), source);
     discardWaiting();
     clearBuffer();
     send(request);

@@ -24,7 +24,7 @@ int SerialLink::readRegister(ReadKind kind, const char* source, const std::strin
     const Bytes request = buildReadRequest(address, code);
     Transaction tx(*this);
     if (!tx.valid())
-        return fail(kErrNoWakeEvent, source);
+        return fail(tx.invalidCode(), source);
     clearBuffer();
     discardWaiting();
     send(request);

@@ -17,7 +17,7 @@ int SerialLink::Transmit_Parameter(const std::string& address, const std::string
     const Bytes frame = buildWriteFrame(address, code, value);
     Transaction tx(*this);
     if (!tx.valid())
-        return fail(kErrNoWakeEvent, kTransmitSource);
+        return fail(tx.invalidCode(), kTransmitSource);
     port_.discardInput();
     send(frame);
     tx.restartTimer();
@@ -48,7 +48,7 @@ int SerialLink::Set_UnitFormat(const std::string& address, const std::string& co
     const Bytes request = buildReadRequest(address, code);
     Transaction tx(*this);
     if (!tx.valid())
-        return fail(kErrNoWakeEvent, kSetFormatSource);
+        return fail(tx.invalidCode(), kSetFormatSource);
     discardWaiting();
     clearBuffer();
     send(request);

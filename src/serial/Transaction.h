@@ -9,9 +9,15 @@ namespace qu32 {
 class SerialLink::Transaction {
   public:
     explicit Transaction(SerialLink& link) : link_(link) {
-        link_.receiveEvent_ = link_.loop_.createWakeEvent();
+        // Only one transaction may wait at a time; a second one started from an event handler
+        // during the wait must fail, not take the first one's event away.
+        nested_ = link_.receiveEvent_ != nullptr;
+        if (!nested_)
+            link_.receiveEvent_ = link_.loop_.createWakeEvent();
     }
     ~Transaction() {
+        if (nested_)
+            return;
         link_.answerTimer_->setEnabled(false);
         link_.answerTimedOut_ = false;
         link_.receiveEvent_.reset();
@@ -19,7 +25,9 @@ class SerialLink::Transaction {
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    bool valid() const { return link_.receiveEvent_ != nullptr; }
+    bool valid() const { return !nested_ && link_.receiveEvent_ != nullptr; }
+    // The code to fail with when not valid.
+    int invalidCode() const { return nested_ ? kErrInternalFault : kErrNoWakeEvent; }
     bool waitForBytes(int maxMs) { return link_.loop_.waitFor(*link_.receiveEvent_, maxMs); }
     // Starts a full interval of inactivity time.
     void restartTimer() {
@@ -35,6 +43,7 @@ class SerialLink::Transaction {
 
   private:
     SerialLink& link_;
+    bool nested_ = false;
 };
 
 }  // namespace qu32

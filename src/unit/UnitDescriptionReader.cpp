@@ -75,8 +75,9 @@ int UnitData::readBlock(int step, const std::string& code, bool longData) {
         return r;
     const auto& bytes = link_.ReceiveBuffer();
     const std::span<const std::uint8_t> data(bytes.data(), static_cast<std::size_t>(count));
+    // Only value blocks have their count in LongValues.
     const std::span<const std::int32_t> values(link_.LongValues().data(),
-                                               static_cast<std::size_t>(count));
+                                               longData ? static_cast<std::size_t>(count) : 0);
     switch (s.block) {
         case Block::ParameterTexts: {
             const int d = decodeParameterTexts(data, description, notes);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "unit/UnitData.h"
@@ -117,8 +118,10 @@ int UnitData::Multi_Read(const std::string&) {
     const int r = link_.Read_IntData(link_.settings().UnitAddress, "9g", count);
     if (r != 1)
         return r;
-    // A shorter block leaves the rest of the cleared buffer, zeros.
-    const auto& b = link_.ReceiveBuffer();
+    // Bytes past a short block are what is left of its frame, not data: they count as zeros.
+    std::array<std::uint8_t, 2 * kMultiReadWords> b{};
+    std::copy_n(link_.ReceiveBuffer().begin(),
+                std::min(b.size(), static_cast<std::size_t>(std::max(count, 0))), b.begin());
     std::uint16_t words[kMultiReadWords];
     for (std::size_t k = 0; k < kMultiReadWords; ++k)
         words[k] = static_cast<std::uint16_t>((b[2 * k] & 127) * 256 + (b[2 * k + 1] & 127));

@@ -151,5 +151,14 @@ TEST_F(RegisterRead, StaleBytesNeverReachTheNextTransaction) {
     EXPECT_EQ(value, "1");  // the unit's own value, not the stale 7
 }
 
+TEST_F(RegisterRead, ASecondTransactionDuringAWaitIsRefusedAndTheFirstGoesOn) {
+    int nested = 0;
+    loop.postAfter(1, [&] { nested = readParam(link, "01"); });
+    std::string value;
+    ASSERT_EQ(readParam(link, "00", &value), 1);
+    EXPECT_EQ(value, "1");
+    EXPECT_EQ(nested, kErrInternalFault);
+}
+
 }  // namespace
 }  // namespace qu32::test

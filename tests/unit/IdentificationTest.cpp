@@ -86,6 +86,14 @@ TEST_F(Identification, MultiReadCarriesTheEighthBitsInItsLastWord) {
     EXPECT_EQ(static_cast<std::uint16_t>(unitData.status.SerialInputWord), 0x8180);
     EXPECT_EQ(unitData.status.ActualValueText, "-129        ");
     EXPECT_EQ(unitData.status.ExternalInputWord, 0);
+
+    // A short block: what follows its data in the buffer is frame, not status.
+    answerFromTable(port, {{"9g", blockFrame("9g", Bytes(4, 0))}});
+    ASSERT_EQ(unitData.Multi_Read("test"), 1);
+    EXPECT_EQ(unitData.status.SerialInputWord, 0);
+    EXPECT_EQ(unitData.status.ExternalInputWord, 0);
+    EXPECT_EQ(unitData.status.StatusWord8C, 0);
+    EXPECT_EQ(unitData.status.OutputWord, 0);
 }
 
 TEST(UnitGroups, SettingsAndTablesPerGroup) {
