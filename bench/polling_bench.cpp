@@ -5,7 +5,6 @@
 // polling, and the time from start to a filled parameter list for the 401-parameter unit.
 
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "bench/CpuClock.h"
 #include "mainwindow/MainWindow.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
@@ -26,13 +26,6 @@
 using namespace qu32;
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 void virtualPolling(const std::string& model) {
     test::VirtualEventLoop loop;

@@ -4,13 +4,12 @@
 // Prints, per baud rate, the time of the reads against the wire-time lower bound, and the CPU
 // the program uses while it waits and while its answers time out.
 
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/CpuClock.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
@@ -21,13 +20,6 @@
 using namespace qu32;
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 struct Rig {
     explicit Rig(int baudCode)

@@ -97,20 +97,22 @@ int installDataSet(const DataSet& set, UnitDescription& description, UnitIdentit
     if (id.unitGroup)
         identity.UnitGroup = *id.unitGroup;
 
-    if (set.groupRegisters) {
-        const DataSetGroupRegisters& regs = *set.groupRegisters;
-        group.ActivateCode = std::string(regs.activateCode);
-        group.StoreCode = std::string(regs.storeCode);
-        group.ResetCode = std::string(regs.resetCode);
-        group.ResetMask = regs.resetMask;
-        group.OutputCode = std::string(regs.outputCode);
-        group.SerialInputCode = std::string(regs.serialInputCode);
-        group.ExternalInputCode = std::string(regs.externalInputCode);
-        group.AuxStatusCode = std::string(regs.auxStatusCode);
-        group.ActualValueCode = std::string(regs.actualValueCode);
-    }
+    if (set.groupRegisters)
+        applyGroupRegisters(*set.groupRegisters, group);
 
     return description.ParamCount - 1;
+}
+
+void applyGroupRegisters(const DataSetGroupRegisters& regs, GroupSettings& group) {
+    group.ActivateCode = std::string(regs.activateCode);
+    group.StoreCode = std::string(regs.storeCode);
+    group.ResetCode = std::string(regs.resetCode);
+    group.ResetMask = regs.resetMask;
+    group.OutputCode = std::string(regs.outputCode);
+    group.SerialInputCode = std::string(regs.serialInputCode);
+    group.ExternalInputCode = std::string(regs.externalInputCode);
+    group.AuxStatusCode = std::string(regs.auxStatusCode);
+    group.ActualValueCode = std::string(regs.actualValueCode);
 }
 
 bool probeMatches(const ProbeSpec& probe, const ProbeRead& read) {

@@ -67,6 +67,9 @@ struct DataSetGroupRegisters {
     std::string_view actualValueCode;
 };
 
+// Loads named command and status registers into the group settings.
+void applyGroupRegisters(const DataSetGroupRegisters& registers, GroupSettings& group);
+
 struct DataSet {
     std::string_view name;  // for logs and test messages
     std::span<const DataSetRow> rows;

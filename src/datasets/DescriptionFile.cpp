@@ -1,4 +1,5 @@
 #include "datasets/DescriptionFile.h"
+#include "datasets/DataSet.h"
 
 #include <array>
 #include <charconv>
@@ -291,26 +292,19 @@ enum class StandardRule {
 struct ModelRegisters {
     std::string_view unitType;
     StandardRule rule;
-    std::string_view activateCode;
-    std::string_view storeCode;
-    std::string_view resetCode;
-    int resetMask;
-    std::string_view outputCode;
-    std::string_view serialInputCode;
-    std::string_view externalInputCode;
-    std::string_view auxStatusCode;
-    std::string_view actualValueCode;
+    DataSetGroupRegisters registers;
 };
 
 // The model codes a description file may name, with their command and status registers.
 constexpr std::array<ModelRegisters, 6> kModelRegisters{{
-    {"AA459", StandardRule::FromUnitType, "67", "68", "60", 128, "85", "86", "87", "88", ":1"},
-    {"TV985", StandardRule::FromUnitType, "67", "68", "60", 128, "85", "86", "87", "88", ":1"},
-    {"AA537", StandardRule::FromUnitType, "65", "", "63", 2, "85", "86", "87", "88", ":1"},
-    {"516 Series", StandardRule::Series516, "64", "66", "60", 128, "85", "86", "87", "88", ":1"},
-    {"Display Unit", StandardRule::DisplayUnit, "71", "70", "77", 128, ">0", ">1", ">2", ">3",
-     ":0"},
-    {"AA601", StandardRule::FromUnitType, "67", "68", "60", 4, "85", "86", "87", "88", ":1"},
+    {"AA459", StandardRule::FromUnitType, {"67", "68", "60", 128, "85", "86", "87", "88", ":1"}},
+    {"TV985", StandardRule::FromUnitType, {"67", "68", "60", 128, "85", "86", "87", "88", ":1"}},
+    {"AA537", StandardRule::FromUnitType, {"65", "", "63", 2, "85", "86", "87", "88", ":1"}},
+    {"516 Series", StandardRule::Series516, {"64", "66", "60", 128, "85", "86", "87", "88", ":1"}},
+    {"Display Unit",
+     StandardRule::DisplayUnit,
+     {"71", "70", "77", 128, ">0", ">1", ">2", ">3", ":0"}},
+    {"AA601", StandardRule::FromUnitType, {"67", "68", "60", 4, "85", "86", "87", "88", ":1"}},
 }};
 
 const ModelRegisters* modelRegistersOf(const std::string& unitType) {
@@ -374,15 +368,7 @@ void installIdentity(const ParsedFile& file, UnitIdentity& id, GroupSettings& gr
     if (model->rule != StandardRule::DisplayUnit || id.StandardVersion == kUnknownVersion)
         id.StandardVersion = fitted(id.UnitType, kConfigFirmwareIdLength);
 
-    group.ActivateCode = std::string(model->activateCode);
-    group.StoreCode = std::string(model->storeCode);
-    group.ResetCode = std::string(model->resetCode);
-    group.ResetMask = model->resetMask;
-    group.OutputCode = std::string(model->outputCode);
-    group.SerialInputCode = std::string(model->serialInputCode);
-    group.ExternalInputCode = std::string(model->externalInputCode);
-    group.AuxStatusCode = std::string(model->auxStatusCode);
-    group.ActualValueCode = std::string(model->actualValueCode);
+    applyGroupRegisters(model->registers, group);
 }
 
 // Everything beyond the file's counts is cleared, so nothing of a larger earlier description
