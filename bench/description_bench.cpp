@@ -6,13 +6,12 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
-#include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
 #include "serial/SerialLink.h"
 #include "sim/PtyHost.h"
 #include "sim/UnitModel.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 using namespace qu32;
 
@@ -28,12 +27,10 @@ int main(int argc, char* argv[]) {
     portMap.set(1, host.slavePath());
     QtEventLoop loop;
     QtSerialPort port(portMap);
-    ConsoleDialogs dialogs;
-    CommSettings settings;
-    CompanyInfo company;
-    Control a, b, c, window;
-    SerialLink link(port, loop, dialogs, settings, company, LinkControls{a, b, c, window});
-    if (link.SetSerial() != 1)
+    SerialSettings settings;
+    OperatorObserver observer;
+    SerialLink link(port, loop, settings, observer);
+    if (!link.openPort())
         return 1;
 
     // Count the bytes on the line in both directions, and at which line format they travelled.
@@ -51,20 +48,21 @@ int main(int argc, char* argv[]) {
             boundMs += turnaround;
     });
 
-    UnitData unit(link);
+    ConnectedUnit unit(link);
     QElapsedTimer t;
     t.start();
-    link.tmrTimeout().setInterval(200);
-    const int id = unit.Identify_Unit("");
-    link.tmrTimeout().setInterval(1000);
-    int r = unit.Read_UnitData("");
-    if (r == kErrUnknownCode)
-        r = unit.Build_ParameterList();
+    link.setAnswerTimeoutMs(200);
+    const Result id = unit.identifyUnit();
+    link.setAnswerTimeoutMs(1000);
+    Result r = unit.readUnitDescription();
+    if (r == Result::UnknownCode)
+        r = unit.probeParameterList();
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
     std::printf(
         "%s: identify %d, description %d, %d entries; %.0f ms against a wire-time bound "
         "of %.0f ms: ratio %.3f\n",
-        name.c_str(), id, r, unit.description.ParamCount, ms, boundMs, ms / boundMs);
+        name.c_str(), numberOf(id), numberOf(r), unit.description.parameterCount, ms, boundMs,
+        ms / boundMs);
     std::printf("bytes sent %zu, received %zu\n", sentBytes, receivedBytes);
-    return r == 1 ? 0 : 1;
+    return r == Result::Ok ? 0 : 1;
 }

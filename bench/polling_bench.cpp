@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "bench/CpuClock.h"
 #include "mainwindow/MainWindow.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
-#include "settings/ProgramFolder.h"
 #include "sim/PtyHost.h"
 #include "sim/UnitModel.h"
 #include "support/ScriptedDialogs.h"
@@ -33,18 +33,18 @@ void virtualPolling(const std::string& model) {
     test::SimSerialPort port(loop, unit);
     test::ScriptedDialogs dialogs;
     PortMap portMap;
-    MainWindow window(port, loop, dialogs, portMap);
+    MainWindow window(port, loop, dialogs, portMap, ".");
     window.useConfigFile = false;
     int passes = 0;
-    int last = -1;
+    std::optional<CycleState> last;
     window.afterTick = [&] {
-        if (window.state() == SERIALINPUTS_IN && last != SERIALINPUTS_IN && last != INIT &&
-            last != -1)
+        if (window.state() == CycleState::PcInputs && last && *last != CycleState::PcInputs &&
+            *last != CycleState::Init)
             ++passes;
         last = window.state();
     };
-    window.Load();
-    for (int i = 0; i < 600 && window.state() == INIT; ++i)
+    window.load();
+    for (int i = 0; i < 600 && window.state() == CycleState::Init; ++i)
         loop.runFor(100);
     const sim::LineFormat line{9600, 'e', 7, 1};
     double lineMs = 0;
@@ -65,7 +65,6 @@ void virtualPolling(const std::string& model) {
 void realPolling(int seconds) {
     char pattern[] = "/tmp/qu32-bench-XXXXXX";
     const std::string folder = mkdtemp(pattern);
-    setProgramFolder(folder);
     sim::PtyHost host(*sim::findModel("big401"));
     host.start();
     PortMap portMap;
@@ -73,7 +72,7 @@ void realPolling(int seconds) {
     QtEventLoop loop;
     QtSerialPort port(portMap);
     test::ScriptedDialogs dialogs;
-    MainWindow window(port, loop, dialogs, portMap);
+    MainWindow window(port, loop, dialogs, portMap, folder);
     window.useConfigFile = false;
     // Wire-time bound of the same bytes: both directions at the line's format, plus the unit's
     // turnaround for each request.
@@ -92,7 +91,7 @@ void realPolling(int seconds) {
         if (loadedMs < 0 && window.descriptionLoaded)
             loadedMs = static_cast<double>(t.nsecsElapsed()) / 1e6;
     };
-    window.Load();
+    window.load();
     {
         QEventLoop waiting;
         QTimer poll;

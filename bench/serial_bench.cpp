@@ -10,7 +10,6 @@
 #include <cstdlib>
 
 #include "bench/CpuClock.h"
-#include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
 #include "serial/SerialLink.h"
@@ -29,22 +28,19 @@ struct Rig {
               return m;
           }()),
           port(portMap),
-          link(port, loop, dialogs, settings, company,
-               LinkControls{portPanel, unitPanel, formatPanel, window}) {
-        settings.BaudRateCode = baudCode;
+          link(port, loop, settings, observer) {
+        settings.baudRateCode = baudCode;
         host.start();
         portMap.set(1, host.slavePath());
-        if (link.SetSerial() != 1)
+        if (!link.openPort())
             std::exit(1);
     }
     sim::PtyHost host;
     PortMap portMap;
     QtEventLoop loop;
     QtSerialPort port;
-    ConsoleDialogs dialogs;
-    CommSettings settings;
-    CompanyInfo company;
-    Control portPanel, unitPanel, formatPanel, window;
+    SerialSettings settings;
+    OperatorObserver observer;
     SerialLink link;
 };
 
@@ -60,8 +56,8 @@ void benchReads(int baudCode, int reads) {
     const double cpu0 = cpuSeconds();
     int failures = 0;
     for (int i = 0; i < reads; ++i) {
-        std::string text(12, ' ');
-        if (rig.link.Read_Parameter("11", "00", text) != 1)
+        std::string text;
+        if (rig.link.readRegister("00", text) != Result::Ok)
             ++failures;
     }
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
@@ -76,21 +72,20 @@ void benchReads(int baudCode, int reads) {
 void benchIdle(int seconds) {
     Rig rig(0);
     const double cpu0 = cpuSeconds();
-    int ms = seconds * 1000;
-    rig.link.wait(ms);
+    rig.loop.wait(seconds * 1000);
     const double waitCpu = cpuSeconds() - cpu0;
     std::printf("wait %d s: CPU %.3f s = %.2f%% of one core\n", seconds, waitCpu,
                 100.0 * waitCpu / seconds);
 
     rig.host.unplug();
-    rig.link.tmrTimeout().setInterval(1000);
+    rig.link.setAnswerTimeoutMs(1000);
     QElapsedTimer t;
     t.start();
     const double cpu1 = cpuSeconds();
     int timeouts = 0;
     while (t.elapsed() < seconds * 1000) {
         std::string text(12, ' ');
-        if (rig.link.Read_Parameter("11", "00", text) == kErrTimeoutHeader)
+        if (rig.link.readRegister("00", text) == Result::TimeoutHeader)
             ++timeouts;
     }
     const double toCpu = cpuSeconds() - cpu1;

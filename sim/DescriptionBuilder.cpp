@@ -137,7 +137,7 @@ std::vector<DescribedEntry> expandEntries(std::span<const ParamRow> rows) {
 
 BuiltDescription buildDescription(const DescriptionTable& table) {
     BuiltDescription built;
-    built.blocks[kParameterTextsCode] = walkRows(table.params, built.entries);
+    built.blocks[kParameterTextsCode] = walkRows(table.parameters, built.entries);
 
     // Values and format bytes go to the parameters only, in list order; headings take none.
     Block defaults, minimums, maximums, digits, decimals;
@@ -150,8 +150,8 @@ BuiltDescription buildDescription(const DescriptionTable& table) {
         appendLong(maximums, e.maxValue);
         digits.push_back(digitsByte(e.format));
         decimals.push_back(static_cast<std::uint8_t>(std::max(0, e.format.decimals)));
-        built.registers[e.code] = RegisterSpec{wireValue(e.format, e.initialValue),
-                                               ValueRange{e.minValue, e.maxValue}, true};
+        built.registers[e.code] = RegisterDefinition{wireValue(e.format, e.initialValue),
+                                                     ValueRange{e.minValue, e.maxValue}, true};
     }
     built.blocks[kDefaultValuesCode] = std::move(defaults);
     built.blocks[kMinValuesCode] = std::move(minimums);

@@ -88,7 +88,7 @@ struct InputRow {
 
 // Everything a self-describing unit tells about itself.
 struct DescriptionTable {
-    std::span<const ParamRow> params;
+    std::span<const ParamRow> parameters;
     std::span<const InputRow> inputs;
     std::span<const std::string_view> outputs;
 };
@@ -125,7 +125,7 @@ struct DescribedEntry {
 struct BuiltDescription {
     std::vector<DescribedEntry> entries;
     // The parameters' registers with their power-up values in wire form and their ranges.
-    std::map<std::string, RegisterSpec> registers;
+    std::map<std::string, RegisterDefinition> registers;
     std::map<std::string, std::vector<std::uint8_t>> blocks;
 };
 

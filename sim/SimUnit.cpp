@@ -567,7 +567,7 @@ Bytes SimUnit::statusAnswer(const std::string& code) const {
         const std::string& code;
         std::uint16_t word;
     } words[] = {
-        {layout.serialInputCode, status_.serialInputs},
+        {layout.pcInputCode, status_.serialInputs},
         {layout.externalInputCode, status_.externalInputs},
         {layout.busInputCode, status_.busInputs},
         {layout.outputCode, status_.outputs},

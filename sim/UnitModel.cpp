@@ -432,7 +432,7 @@ UnitModel toModel(const ModelRow& row) {
         model.blocks = std::move(built.blocks);
     }
     for (const RegisterRow& r : row.registers) {
-        RegisterSpec entry;
+        RegisterDefinition entry;
         entry.initialValue = r.value;
         if (r.ranged) {
             entry.range = ValueRange{r.minValue, r.maxValue};
@@ -456,7 +456,7 @@ UnitModel toModel(const ModelRow& row) {
     }
     if (row.status != nullptr) {
         StatusLayout layout;
-        layout.serialInputCode = row.status->serialInput;
+        layout.pcInputCode = row.status->serialInput;
         layout.externalInputCode = row.status->externalInput;
         layout.busInputCode = row.status->busInput;
         layout.outputCode = row.status->output;

@@ -18,11 +18,11 @@ struct ValueRange {
 };
 
 // One text register of a unit: its contents after power-up and what a write may put in it.
-struct RegisterSpec {
+struct RegisterDefinition {
     std::string initialValue;
     std::optional<ValueRange> range;  // none: any text is taken
     bool writable = true;
-    bool operator==(const RegisterSpec&) const = default;
+    bool operator==(const RegisterDefinition&) const = default;
 };
 
 // The unit's status words as its status registers report them.
@@ -37,7 +37,7 @@ struct UnitStatus {
 // Where a unit reports its status and how the PC sets its inputs. Status words are answered as
 // "H" and four hexadecimal digits, the actual value as a signed decimal text.
 struct StatusLayout {
-    std::string serialInputCode;
+    std::string pcInputCode;
     std::string externalInputCode;
     std::string busInputCode;
     std::string outputCode;
@@ -68,7 +68,7 @@ struct UnitModel {
     LineFormat
         normalLine{};  // the format after power-up (9600,e,7,1 unless the row says otherwise)
     // Text registers, answered as STX code data ETX BCC.
-    std::map<std::string, RegisterSpec> registers;
+    std::map<std::string, RegisterDefinition> registers;
     // Version registers "99", "98" and "9/"; absent ones are answered as unknown codes.
     std::optional<std::string> softwareVersion;
     std::optional<std::string> standardVersion;
@@ -87,7 +87,9 @@ struct UnitModel {
     UnitStatus initialStatus{};
 };
 
-// Codes with a fixed meaning on every unit.
+// Codes with a fixed meaning on every unit. The simulated unit keeps its own copy of the
+// protocol (these codes, the frames, the block check) on purpose, written apart from the
+// program's: it checks ours, so it must not share our mistakes.
 inline constexpr char kSoftwareVersionCode[] = "99";
 inline constexpr char kStandardVersionCode[] = "98";
 inline constexpr char kCoprocessorVersionCode[] = "9/";

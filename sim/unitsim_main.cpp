@@ -11,11 +11,9 @@
 #include <string>
 
 #include "sim/PtyHost.h"
+#include "sim/SimulatorConsole.h"
 
 namespace {
-
-// Longest command line taken from standard input; the rest of a longer line is discarded.
-constexpr std::size_t kMaxCommandChars = 256;
 
 int signalPipe[2] = {-1, -1};
 
@@ -24,68 +22,18 @@ void onSignal(int) {
     [[maybe_unused]] const ssize_t n = write(signalPipe[1], &byte, 1);
 }
 
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-// What the unit is now and what it would come back with after a power cycle, ended by "OK".
-void printStatus(const qu32::sim::SimUnit& unit) {
-    using qu32::sim::toString;
-    std::cout << "model " << unit.model().name << (unit.plugged() ? "" : ", unplugged") << '\n'
-              << "address " << unit.address() << ", line " << toString(unit.normalLine())
-              << (unit.eightBitMode() ? " (now 8-bit: " + toString(unit.line()) + ")" : "") << '\n';
-    if (unit.storedAddress() != unit.address() || !(unit.storedLine() == unit.normalLine())) {
-        std::cout << "after power-up: address " << unit.storedAddress() << ", line "
-                  << toString(unit.storedLine()) << '\n';
-    }
-    for (const auto& v : unit.unstoredValues()) {
-        std::cout << "not stored: " << v.code << " = " << v.working << " (stored " << v.stored
-                  << ")\n";
-    }
-    std::cout << "OK status" << std::endl;
-}
-
-// Carries out one command line; returns false when the program should end.
-bool runCommand(qu32::sim::PtyHost& host, const std::string& line) {
-    const std::string command = trimmed(line);
-    if (command.empty()) {
-        return true;
-    }
-    if (command == "quit") {
-        std::cout << "OK quit" << std::endl;
-        return false;
-    }
-    if (command == "unplug") {
-        host.unplug();
-        std::cout << "OK unplugged" << std::endl;
-    } else if (command == "replug") {
-        host.replug();
-        std::cout << "OK replugged" << std::endl;
-    } else if (command == "status") {
-        host.withUnit([](qu32::sim::SimUnit& unit) { printStatus(unit); });
-    } else if (command.rfind("model ", 0) == 0) {
-        const std::string name = trimmed(command.substr(6));
-        if (host.replaceModel(name)) {
-            std::cout << "OK model " << name << std::endl;
-        } else {
-            std::cout << "ERROR unknown model: " << name << std::endl;
-        }
-    } else {
-        std::cout << "ERROR unknown command: " << command << std::endl;
-    }
-    return true;
-}
-
 // Serves until a signal, "quit" or the end of standard input (unless stdin is ignored).
 void serve(qu32::sim::PtyHost& host, bool readStdin) {
-    std::string line;
-    bool lineTooLong = false;
-    while (true) {
+    qu32::sim::ConsoleLineReader reader;
+    bool quit = false;
+    const auto onLine = [&](const std::string& line) {
+        const qu32::sim::ConsoleReply reply = qu32::sim::runConsoleCommand(host, line);
+        if (!reply.text.empty())
+            std::cout << reply.text << std::endl;
+        quit = quit || reply.quit;
+    };
+    const auto onTooLong = [](const std::string& error) { std::cout << error << std::endl; };
+    while (!quit) {
         std::array<pollfd, 2> fds{};
         fds[0].fd = signalPipe[0];
         fds[0].events = POLLIN;
@@ -105,22 +53,7 @@ void serve(qu32::sim::PtyHost& host, bool readStdin) {
         if (n <= 0) {
             return;  // end of input
         }
-        for (ssize_t i = 0; i < n; ++i) {
-            if (buf[i] == '\n') {
-                if (!lineTooLong && !runCommand(host, line)) {
-                    return;
-                }
-                if (lineTooLong) {
-                    std::cout << "ERROR command too long" << std::endl;
-                }
-                line.clear();
-                lineTooLong = false;
-            } else if (line.size() < kMaxCommandChars) {
-                line.push_back(buf[i]);
-            } else {
-                lineTooLong = true;
-            }
-        }
+        reader.feed(buf.data(), static_cast<std::size_t>(n), onLine, onTooLong);
     }
 }
 

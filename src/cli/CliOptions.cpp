@@ -1,10 +1,9 @@
 #include "cli/CliOptions.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 
-#include "settings/ProgramFolder.h"
+#include "qt/CommandLine.h"
 
 namespace qu32::cli {
 
@@ -42,39 +41,39 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
             if (!out.portMap.parseOverride(text.toStdString(), com, device))
                 return out.portMap.lastError();
             out.portMap.set(com, device);
-            out.comm.ComPortNumber = com;
+            out.serial.comPort = com;
         } else {
             bool ok = false;
             const int com = text.toInt(&ok);
             if (!ok || com < kFirstComPort || com > kLastComPort)
                 return "--port: COM number must be 1 to 15, not '" + text.toStdString() + "'";
-            out.comm.ComPortNumber = com;
+            out.serial.comPort = com;
         }
     }
     bool ok = false;
     const int baud = parser.value("baud").toInt(&ok);
-    out.comm.BaudRateCode = -1;
+    out.serial.baudRateCode = -1;
     for (int i = 0; ok && i < kBaudRateCodeCount; ++i) {
         if (kBaudRates[i] == baud)
-            out.comm.BaudRateCode = i;
+            out.serial.baudRateCode = i;
     }
-    if (out.comm.BaudRateCode < 0)
+    if (out.serial.baudRateCode < 0)
         return "--baud: not a baud rate the units use: '" + parser.value("baud").toStdString() +
                "'";
     const std::string format = parser.value("format").toLower().toStdString();
-    out.comm.SerialFormatCode = -1;
+    out.serial.formatCode = -1;
     for (int i = 0; i < kSerialFormatCount; ++i) {
         if (format == kSerialFormats[i].text)
-            out.comm.SerialFormatCode = i;
+            out.serial.formatCode = i;
     }
-    if (out.comm.SerialFormatCode < 0)
+    if (out.serial.formatCode < 0)
         return "--format: expected one of e,7,1 e,7,2 o,7,1 o,7,2 n,7,1 n,7,2 e,8,1 o,8,1 "
                "n,8,1 n,8,2, not '" +
                format + "'";
     const QString unit = parser.value("unit");
     if (!QRegularExpression("^[0-9]{2}$").match(unit).hasMatch())
         return "--unit: two digits expected, not '" + unit.toStdString() + "'";
-    out.comm.UnitAddress = unit.toStdString();
+    out.serial.unitAddress = unit.toStdString();
     out.timeoutMs = parser.value("timeout").toInt(&ok);
     if (!ok || out.timeoutMs < 10 || out.timeoutMs > 60000)
         return "--timeout: 10 to 60000 ms, not '" + parser.value("timeout").toStdString() + "'";
@@ -82,13 +81,9 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     out.simulate = parser.isSet("simulate");
     if (out.simulate && !parser.value("simulate").isEmpty())
         out.simulateModel = parser.value("simulate").toStdString();
-    // File names are compared with the names on disk, so they keep the system's encoding.
-    const QString folder = parser.isSet(kProgramFolderOption)
-                               ? parser.value(kProgramFolderOption)
-                               : QCoreApplication::applicationDirPath();
-    if (folder.isEmpty())
+    out.programFolder = programFolderFrom(parser);
+    if (out.programFolder.empty())
         return "--program-folder: a folder is needed";
-    setProgramFolder(QFile::encodeName(folder).toStdString());
     out.firmware = QFile::encodeName(parser.value("firmware")).toStdString();
     out.command = parser.positionalArguments();
     return std::nullopt;

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "serial/PortMap.h"
-#include "settings/AppSettings.h"
+#include "serial/SerialSettings.h"
 
 namespace qu32::cli {
 
 // What the command line asked for, checked and turned into the program's own settings.
 struct CliOptions {
-    CommSettings comm;
+    SerialSettings serial;
     PortMap portMap;
     bool trace = false;
     bool simulate = false;
@@ -20,12 +20,13 @@ struct CliOptions {
     int timeoutMs = 1000;
     // The .cof name to choose for a unit that identification could not name (describe).
     std::string firmware;
+    // Where the description files and the remembered firmware choice are.
+    std::string programFolder;
     QStringList command;  // the verb and its arguments
 };
 
 void addCommonOptions(QCommandLineParser& parser);
-// Fills `out` from a parsed command line and sets the program folder (given, or the folder of
-// the executable); on a bad value returns the message to show.
+// Fills `out` from a parsed command line; on a bad value returns the message to show.
 std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out);
 
 }  // namespace qu32::cli

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "datasets/FirmwareSelection.h"
-#include "parfiles/Form13.h"
-#include "settings/ProgramFolder.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32::cli {
 
@@ -16,12 +14,22 @@ namespace {
 
 // A single register answer holds at most 16 data characters (20 bytes in all).
 constexpr std::size_t kValueTextLength = 16;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr std::size_t kCodeLength = 2;
+constexpr std::size_t kTextColumnWidth = 28;
+constexpr std::size_t kInputColumnWidth = 24;
 
 // Register texts are ISO-8859-1; the terminal gets them in its own encoding.
 QByteArray local(const std::string& latin1) {
     return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toLocal8Bit();
+}
+
+// Columns are counted in characters: a Latin-1 text has one byte per character, its local form
+// may have more.
+QByteArray localPadded(const std::string& latin1, std::size_t width) {
+    std::string text = latin1;
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return local(text);
 }
 
 std::string latin1(const QString& s) {
@@ -29,84 +37,75 @@ std::string latin1(const QString& s) {
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-bool isRegisterCode(const QString& code) {
-    return code.size() == 2;
-}
-
-int reportFailure(SerialLink& link, int result, std::FILE* err) {
-    const ProtocolError& e = link.lastError();
-    std::fprintf(err, "Error %d: %s (%s)\n", result, local(e.description).constData(),
+int reportFailure(const SerialLink& link, std::FILE* err) {
+    const LinkError& e = link.lastError();
+    std::fprintf(err, "Error %d: %s (%s)\n", numberOf(e.result), local(e.description).constData(),
                  e.source.c_str());
     return kExitFailed;
 }
 
-int usage(std::FILE* err, const char* text) {
-    std::fprintf(err, "%s\n%s", text, commandSummary());
+int usage(std::FILE* err, const std::string& text) {
+    std::fprintf(err, "%s\n%s", text.c_str(), commandSummary());
     return kExitUsage;
 }
 
 void printIdentity(const UnitIdentity& id, std::FILE* out) {
-    std::fprintf(out, "Model:               %s\n", local(id.UnitType).constData());
-    std::fprintf(out, "Software version:    %s\n", local(id.SoftwareVersion).constData());
-    std::fprintf(out, "Standard version:    %s\n", local(id.StandardVersion).constData());
+    std::fprintf(out, "Model:               %s\n", local(id.unitType).constData());
+    std::fprintf(out, "Software version:    %s\n", local(id.softwareVersion).constData());
+    std::fprintf(out, "Standard version:    %s\n", local(id.standardVersion).constData());
     std::fprintf(out, "Coprocessor version: %s\n",
-                 id.CoprocessorVersion.empty() ? "-" : local(id.CoprocessorVersion).constData());
-    std::fprintf(out, "Unit group:          %d\n", id.UnitGroup);
-    std::fprintf(out, "Multi-read:          %s\n", id.MultiReadCapable ? "yes" : "no");
+                 id.coprocessorVersion.empty() ? "-" : local(id.coprocessorVersion).constData());
+    std::fprintf(out, "Unit group:          %d\n", id.unitGroup);
+    std::fprintf(out, "Multi-read:          %s\n", id.hasCombinedStatusRead ? "yes" : "no");
 }
 
 // The description as the main window obtains it: from the unit, and for units that know no
 // description blocks from the list built by probing their registers.
-int describeUnit(UnitData& unit) {
-    const int r = unit.Read_UnitData("qu32-cli");
-    if (r == kErrUnknownCode)
-        return unit.Build_ParameterList();
+Result describeUnit(ConnectedUnit& unit) {
+    const Result r = unit.readUnitDescription();
+    if (r == Result::UnknownCode)
+        return unit.probeParameterList();
     return r;
 }
 
-// Stands in for the firmware-selection dialog: chooses the name given with --firmware, or, without
-// one, notes the names offered so that describe can list them. Everything else goes to the
-// console dialogs.
-class FirmwareChoiceDialogs : public Dialogs {
+// Stands in for the firmware choice: chooses the name given with --firmware, or, without one,
+// notes the names offered so that describe can list them. Messages go to the link's observer.
+class FirmwareChooser : public OperatorObserver {
   public:
-    FirmwareChoiceDialogs(Dialogs& console, std::string firmware)
-        : console_(console), firmware_(std::move(firmware)) {}
+    FirmwareChooser(OperatorObserver& messages, std::string firmware)
+        : messages_(messages), firmware_(std::move(firmware)) {}
 
-    MsgAnswer messageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                         MsgIcon icon) override {
-        return console_.messageBox(text, title, buttons, icon);
+    void showMessage(const std::string& text, MsgButtons buttons, MsgIcon icon) override {
+        messages_.showMessage(text, buttons, icon);
     }
-    void beep() override { console_.beep(); }
-    void setMousePointer(MousePointer pointer) override { console_.setMousePointer(pointer); }
-    void showForm13(Form13& form) override {
+    FirmwareChoice chooseFirmware(const std::vector<std::string>& names,
+                                  const std::string& preset) override {
         asked_ = true;
-        offered_ = form.Combo1.items;
-        if (firmware_.empty()) {
-            form.pressCancel();
-            return;
-        }
-        form.Combo1.text = firmware_;
-        form.pressOk();
+        offered_ = names;
+        if (firmware_.empty())
+            return {preset, false};
+        return {firmware_, true};
     }
 
     bool asked() const { return asked_; }
-    // The dialog would have been shown, and nobody said what to choose.
+    // The choice would have been asked, and nobody said what to choose.
     bool choiceMissing() const { return asked_ && firmware_.empty(); }
     const std::vector<std::string>& offered() const { return offered_; }
 
   private:
-    Dialogs& console_;
+    OperatorObserver& messages_;
     std::string firmware_;
     bool asked_ = false;
     std::vector<std::string> offered_;
 };
 
-void listFirmwareChoices(const FirmwareChoiceDialogs& choice, std::FILE* err) {
+void listFirmwareChoices(const FirmwareChooser& chooser, const std::string& folder,
+                         std::FILE* err) {
     std::fprintf(err,
                  "The unit was not identified and matches no built-in data set.\n"
                  "Choose its description with --firmware NAME. Description files in %s:\n",
-                 programFolder().c_str());
-    for (const std::string& name : choice.offered())
+                 folder.c_str());
+    for (const std::string& name : chooser.offered())
         std::fprintf(err, "  %s\n", name.c_str());
 }
 
@@ -121,33 +120,68 @@ const char* signKindName(int kind) {
     }
 }
 
-void printDescription(const UnitData& unit, std::FILE* out) {
+void printDescription(const ConnectedUnit& unit, std::FILE* out) {
     const UnitDescription& d = unit.description;
-    std::fprintf(out, "\nParameters (%d):\n", d.ParamCount);
-    for (int i = 0; i < d.ParamCount; ++i) {
-        const Parameter& p = d.params[static_cast<std::size_t>(i)];
+    std::fprintf(out, "\nParameters (%d):\n", d.parameterCount);
+    for (int i = 0; i < d.parameterCount; ++i) {
+        const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading()) {
-            std::fprintf(out, "%4d    %s\n", i, local(p.ParamText).constData());
+            std::fprintf(out, "%4d    %s\n", i, local(p.text).constData());
             continue;
         }
         const ParamFormat& f = p.format;
-        std::fprintf(out, "%4d %s   %-28s width %2d  %-8s decimal %2d  range %d .. %d", i,
-                     local(p.ParamCode).constData(), local(p.ParamText).constData(), f.digits + 1,
+        std::fprintf(out, "%4d %s   %s width %2d  %-8s decimal %2d  range %d .. %d", i,
+                     localPadded(p.code, kCodeLength).constData(),
+                     localPadded(p.text, kTextColumnWidth).constData(), f.digits + 1,
                      signKindName(f.signKind), f.decimalPos, f.minValue, f.maxValue);
-        if (!p.ParamValue.empty())
-            std::fprintf(out, "  value %s", local(p.ParamValue).constData());
+        if (!p.value.empty())
+            std::fprintf(out, "  value %s", local(p.value).constData());
         std::fprintf(out, "\n");
     }
-    std::fprintf(out, "\nInputs (%d):\n", d.InputCount);
-    for (int k = 0; k < d.InputCount && k < kMaxInputs; ++k) {
+    std::fprintf(out, "\nInputs (%d):\n", d.inputCount);
+    for (int k = 0; k < d.inputCount && k < kMaxInputs; ++k) {
         const Input& in = d.inputs[static_cast<std::size_t>(k)];
-        std::fprintf(out, "%4d %-24s%s%s\n", k, local(in.InputText).constData(),
-                     in.InputSerial ? " settable" : "", in.InputExternal ? " external" : "");
+        std::fprintf(out, "%4d %s%s%s\n", k, localPadded(in.text, kInputColumnWidth).constData(),
+                     in.pcSettable ? " settable" : "", in.external ? " external" : "");
     }
-    std::fprintf(out, "\nOutputs (%d):\n", d.OutputCount);
-    for (int k = 0; k < d.OutputCount && k < kMaxOutputs; ++k)
+    std::fprintf(out, "\nOutputs (%d):\n", d.outputCount);
+    for (int k = 0; k < d.outputCount && k < kMaxOutputs; ++k)
         std::fprintf(out, "%4d %s\n", k,
-                     local(d.OutputText[static_cast<std::size_t>(k)]).constData());
+                     local(d.outputTexts[static_cast<std::size_t>(k)]).constData());
+}
+
+int identifyAndDescribe(SerialLink& link, bool describe, std::FILE* out, std::FILE* err,
+                        const DescribeOptions& options) {
+    ConnectedUnit unit(link);
+    if (unit.identifyUnit() != Result::Ok)
+        return reportFailure(link, err);
+    printIdentity(unit.identity, out);
+    if (!describe)
+        return kExitDone;
+    FirmwareChooser chooser(link.observer(), options.firmware);
+    FirmwareSelector selection(link, unit, options.programFolder, chooser);
+    unit.setDescriptionSource([&] {
+        // Without --firmware nothing can be chosen here: stop rather than read the unit.
+        return selection.selectDescription() || chooser.choiceMissing();
+    });
+    const Result d = describeUnit(unit);
+    if (chooser.choiceMissing()) {
+        listFirmwareChoices(chooser, options.programFolder, err);
+        return kExitUsage;
+    }
+    if (!options.firmware.empty() && !chooser.asked())
+        std::fprintf(err, "Note: --firmware is not needed for this unit and was ignored.\n");
+    if (d != Result::Ok) {
+        std::fprintf(
+            err, "Reading the description failed (%d): %s\n", numberOf(d),
+            local(unit.lastMessage.empty() ? link.lastError().description : unit.lastMessage)
+                .constData());
+        return kExitFailed;
+    }
+    printDescription(unit, out);
+    for (const auto& note : unit.notes)
+        std::fprintf(err, "Note: %s\n", local(note).constData());
+    return kExitDone;
 }
 
 }  // namespace
@@ -160,20 +194,20 @@ const char* commandSummary() {
            "  version CODE        read a version register (8 characters)\n"
            "  identify            identify the unit: model, versions, group\n"
            "  describe            identify the unit and print its whole description\n"
-           "  monitor             follow the unit like the main window and print each polling\n"
-           "                      pass (with --simulate: type unplug, replug, model NAME)\n"
            "                      (--firmware NAME chooses the description of a unit that\n"
-           "                      cannot be identified)\n";
+           "                      cannot be identified)\n"
+           "  monitor             follow the unit like the main window and print each polling\n"
+           "                      pass (with --simulate: type unplug, replug, model NAME)\n";
 }
 
 int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
-               const std::string& firmware) {
+               const DescribeOptions& describe) {
     if (command.isEmpty())
         return usage(err, "No command given.");
     const QString verb = command.front();
-    const std::string address = link.settings().UnitAddress;
+    // The register code argument, when the command has exactly `count` arguments.
     auto codeArg = [&](int count) -> std::optional<std::string> {
-        if (command.size() != count + 1 || !isRegisterCode(command[1]))
+        if (command.size() != count + 1 || command[1].size() != static_cast<int>(kCodeLength))
             return std::nullopt;
         return latin1(command[1]);
     };
@@ -182,83 +216,48 @@ int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std
         const auto code = codeArg(1);
         if (!code)
             return usage(err, "read takes one two-character register code.");
-        std::string text(kValueTextLength, ' ');
-        const int r = link.Read_Parameter(address, *code, text);
-        if (r < 0)
-            return reportFailure(link, r, err);
-        std::fprintf(out, "%s = %s\n", code->c_str(),
-                     local(text.substr(0, static_cast<std::size_t>(r))).constData());
-        return 0;
+        std::string text;
+        if (link.readRegister(*code, text, kValueTextLength) != Result::Ok)
+            return reportFailure(link, err);
+        std::fprintf(out, "%s = %s\n", code->c_str(), local(text).constData());
+        return kExitDone;
     }
     if (verb == "write") {
         const auto code = codeArg(2);
         if (!code)
             return usage(err, "write takes a register code and a value.");
-        const int r = link.Transmit_Parameter(address, *code, latin1(command[2]));
-        if (r != 1)
-            return reportFailure(link, r, err);
+        if (link.writeRegister(*code, latin1(command[2])) != Result::Ok)
+            return reportFailure(link, err);
         std::fprintf(out, "%s written: %s\n", code->c_str(), local(latin1(command[2])).constData());
-        return 0;
+        return kExitDone;
     }
     if (verb == "status") {
         const auto code = codeArg(1);
         if (!code)
             return usage(err, "status takes one register code.");
         std::int16_t word = 0;
-        const int r = link.Read_Status(address, *code, word);
-        if (r != 1)
-            return reportFailure(link, r, err);
+        if (link.readStatus(*code, word) != Result::Ok)
+            return reportFailure(link, err);
         std::fprintf(out, "%s = %d (0x%04X)\n", code->c_str(), word,
                      static_cast<unsigned>(static_cast<std::uint16_t>(word)));
-        return 0;
+        return kExitDone;
     }
     if (verb == "version") {
         const auto code = codeArg(1);
         if (!code)
             return usage(err, "version takes one register code.");
-        std::string text(8, ' ');
-        const int r = link.Read_Version(address, *code, text);
-        if (r != 1)
-            return reportFailure(link, r, err);
+        std::string text;
+        if (link.readVersion(*code, text) != Result::Ok)
+            return reportFailure(link, err);
         std::fprintf(out, "%s = %s\n", code->c_str(), local(text).constData());
-        return 0;
+        return kExitDone;
     }
     if (verb == "identify" || verb == "describe") {
         if (command.size() != 1)
             return usage(err, "identify and describe take no arguments.");
-        UnitData unit(link);
-        const int r = unit.Identify_Unit("qu32-cli");
-        if (r != 1)
-            return reportFailure(link, r, err);
-        printIdentity(unit.identity, out);
-        if (verb == "identify")
-            return 0;
-        FirmwareChoiceDialogs choice(link.dialogs(), firmware);
-        FirmwareSelector selection(link, unit, choice);
-        unit.setFirmwareSelector([&] {
-            // Without --firmware nothing can be chosen here: stop rather than read the unit.
-            return selection.SelectFirmwareDataSet() || choice.choiceMissing();
-        });
-        const int d = describeUnit(unit);
-        if (choice.choiceMissing()) {
-            listFirmwareChoices(choice, err);
-            return kExitUsage;
-        }
-        if (!firmware.empty() && !choice.asked())
-            std::fprintf(err, "Note: --firmware is not needed for this unit and was ignored.\n");
-        if (d != 1) {
-            std::fprintf(
-                err, "Reading the description failed (%d): %s\n", d,
-                local(unit.lastMessage.empty() ? link.lastError().description : unit.lastMessage)
-                    .constData());
-            return kExitFailed;
-        }
-        printDescription(unit, out);
-        for (const auto& note : unit.notes)
-            std::fprintf(err, "Note: %s\n", local(note).constData());
-        return 0;
+        return identifyAndDescribe(link, verb == "describe", out, err, describe);
     }
-    return usage(err, ("Unknown command '" + verb.toStdString() + "'.").c_str());
+    return usage(err, "Unknown command '" + verb.toStdString() + "'.");
 }
 
 }  // namespace qu32::cli

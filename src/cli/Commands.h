@@ -8,14 +8,25 @@
 
 namespace qu32::cli {
 
-// Runs one command of qu32-cli over an opened link. Returns the process exit status:
-// 0 done, 1 the unit or the line failed, 2 the command line was wrong.
-// `firmware` names the description file (".cof", without extension) that describe chooses for a
-// unit identification could not name; without it describe lists the names and stops there.
-int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
-               const std::string& firmware = {});
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
 
-// The command summary for --help.
+// What describe needs besides the link: the program folder with the description files, and the
+// description file (".cof" name without extension) to choose for a unit that identification
+// could not name; without it describe lists the names and stops there.
+struct DescribeOptions {
+    std::string programFolder;
+    std::string firmware;
+};
+
+// Runs one command of qu32-cli over an opened link. Returns the process exit status:
+// kExitDone, kExitFailed when the unit or the line failed, kExitUsage when the command line was
+// wrong.
+int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
+               const DescribeOptions& describe = {});
+
+// The command summary for --help and for a wrong command line.
 const char* commandSummary();
 
 }  // namespace qu32::cli

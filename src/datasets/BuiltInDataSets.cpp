@@ -407,8 +407,8 @@ constexpr std::array<ProbeRegister, 37> kProbeUM516{{
     {"47", 3, true},  {"48", 5, false},
 }};
 
-constexpr ProbeSpec kProbeSpecUM516{"UM516", kProbeUM516, &kSetUM516};
-constexpr ProbeSpec kProbeSpecAA516{"AA516", kProbeAA516, &kSetAA516};
+constexpr ProbeShape kProbeSpecUM516{"UM516", kProbeUM516, &kSetUM516};
+constexpr ProbeShape kProbeSpecAA516{"AA516", kProbeAA516, &kSetAA516};
 
 constexpr std::array<ProbeSet, 2> kProbeRunOrder{ProbeSet::UM516, ProbeSet::AA516};
 
@@ -448,7 +448,7 @@ const DataSet* dataSetForFirmware(const std::string& softwareVersion8) {
     return nullptr;
 }
 
-const ProbeSpec& probeSpec(ProbeSet probe) {
+const ProbeShape& probeShape(ProbeSet probe) {
     switch (probe) {
         case ProbeSet::UM516:
             return kProbeSpecUM516;

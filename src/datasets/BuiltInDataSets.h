@@ -32,7 +32,7 @@ const DataSet* dataSetForFirmware(const std::string& softwareVersion8);
 
 enum class ProbeSet { UM516, AA516 };
 
-const ProbeSpec& probeSpec(ProbeSet probe);
+const ProbeShape& probeShape(ProbeSet probe);
 
 // The probes in the order they are run for an unidentified unit; when both fit, the later one's
 // description is the one that stays installed.

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "serial/Retry.h"
+
 namespace qu32 {
 
 namespace {
@@ -33,28 +35,28 @@ std::string trimSpaces(const std::string& text) {
 
 }  // namespace
 
-int installDataSet(const DataSet& set, UnitDescription& description, UnitIdentity& identity,
-                   GroupSettings& group) {
+void installDataSet(const DataSet& set, UnitDescription& description, UnitIdentity& identity,
+                    GroupRegisters& group) {
     // Check everything first: a set that does not fit must not leave half a description behind.
     checkFits(set);
 
     const std::size_t rowCount = set.rows.size();
     for (std::size_t i = 0; i < rowCount; ++i) {
         const DataSetRow& row = set.rows[i];
-        Parameter& param = description.params[i];
-        param.ParamText = std::string(row.text);
-        param.ParamCode = std::string(row.code);
+        Parameter& param = description.parameters[i];
+        param.text = std::string(row.text);
+        param.code = std::string(row.code);
         param.format.digits = row.digits;
         param.format.signKind = row.signKind;
         param.format.decimalPos = row.decimalPos;
         param.format.minValue = row.minValue;
         param.format.maxValue = row.maxValue;
-        param.DigitsByte = 0;
-        param.DecimalByte = 0;
+        param.digitsByte = 0;
+        param.decimalByte = 0;
     }
-    for (std::size_t i = rowCount; i < description.params.size(); ++i)
-        description.params[i] = Parameter{};
-    description.ParamCount = static_cast<int>(rowCount);
+    for (std::size_t i = rowCount; i < description.parameters.size(); ++i)
+        description.parameters[i] = Parameter{};
+    description.parameterCount = static_cast<int>(rowCount);
 
     for (std::size_t k = 0; k < description.inputs.size(); ++k) {
         Input& input = description.inputs[k];
@@ -63,59 +65,57 @@ int installDataSet(const DataSet& set, UnitDescription& description, UnitIdentit
             continue;
         }
         const DataSetInput& slot = set.inputs[k];
-        input.InputText = std::string(slot.text);
-        input.InputSerial = slot.serial;
-        input.InputExternal = slot.external;
+        input.text = std::string(slot.text);
+        input.pcSettable = slot.pcSettable;
+        input.external = slot.external;
         if (slot.commandCode)
-            group.InputCommandCode[k] = std::string(*slot.commandCode);
+            group.inputCommandCodes[k] = std::string(*slot.commandCode);
         if (slot.mask)
-            group.InputMask[k] = *slot.mask;
+            group.inputMasks[k] = *slot.mask;
     }
-    description.InputCount = set.inputCount;
+    description.inputCount = set.inputCount;
 
-    for (std::size_t k = 0; k < description.OutputText.size(); ++k) {
+    for (std::size_t k = 0; k < description.outputTexts.size(); ++k) {
         if (k >= set.outputs.size()) {
-            description.OutputText[k].clear();
+            description.outputTexts[k].clear();
             continue;
         }
         const DataSetOutput& slot = set.outputs[k];
-        description.OutputText[k] = std::string(slot.text);
+        description.outputTexts[k] = std::string(slot.text);
         if (slot.mask)
-            group.OutputMask[k] = *slot.mask;
+            group.outputMasks[k] = *slot.mask;
     }
-    description.OutputCount = set.outputCount;
+    description.outputCount = set.outputCount;
 
     const DataSetIdentity& id = set.identity;
     if (id.softwareVersion)
-        identity.SoftwareVersion = std::string(*id.softwareVersion);
+        identity.softwareVersion = std::string(*id.softwareVersion);
     if (id.standardVersion)
-        identity.StandardVersion = std::string(*id.standardVersion);
+        identity.standardVersion = std::string(*id.standardVersion);
     if (id.unitType)
-        identity.UnitType = std::string(*id.unitType);
+        identity.unitType = std::string(*id.unitType);
     if (id.versionForm)
-        identity.VersionForm = *id.versionForm;
+        identity.versionForm = *id.versionForm;
     if (id.unitGroup)
-        identity.UnitGroup = *id.unitGroup;
+        identity.unitGroup = *id.unitGroup;
 
     if (set.groupRegisters)
         applyGroupRegisters(*set.groupRegisters, group);
-
-    return description.ParamCount - 1;
 }
 
-void applyGroupRegisters(const DataSetGroupRegisters& regs, GroupSettings& group) {
-    group.ActivateCode = std::string(regs.activateCode);
-    group.StoreCode = std::string(regs.storeCode);
-    group.ResetCode = std::string(regs.resetCode);
-    group.ResetMask = regs.resetMask;
-    group.OutputCode = std::string(regs.outputCode);
-    group.SerialInputCode = std::string(regs.serialInputCode);
-    group.ExternalInputCode = std::string(regs.externalInputCode);
-    group.AuxStatusCode = std::string(regs.auxStatusCode);
-    group.ActualValueCode = std::string(regs.actualValueCode);
+void applyGroupRegisters(const DataSetGroupRegisters& regs, GroupRegisters& group) {
+    group.activateCode = std::string(regs.activateCode);
+    group.storeCode = std::string(regs.storeCode);
+    group.resetCode = std::string(regs.resetCode);
+    group.resetMask = regs.resetMask;
+    group.outputCode = std::string(regs.outputCode);
+    group.pcInputCode = std::string(regs.pcInputCode);
+    group.externalInputCode = std::string(regs.externalInputCode);
+    group.auxStatusCode = std::string(regs.auxStatusCode);
+    group.actualValueCode = std::string(regs.actualValueCode);
 }
 
-bool probeMatches(const ProbeSpec& probe, const ProbeRead& read) {
+bool probeMatches(const ProbeShape& probe, const ProbeRead& read) {
     std::vector<std::string> answers(probe.registers.size());
 
     // Every register is read before any answer is judged, so a unit of another kind still sees
@@ -124,17 +124,20 @@ bool probeMatches(const ProbeSpec& probe, const ProbeRead& read) {
         const std::string code(probe.registers[r].code);
         int lineFailures = 0;
         int otherFailures = 0;
-        for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
+        const auto outcome = retry(kProbeAttempts, [&](int) -> std::optional<bool> {
             std::string answer;
-            const int result = read(code, answer);
-            if (result > 0) {
+            const Result result = read(code, answer);
+            if (result == Result::Ok) {
                 answers[r] = trimSpaces(answer);
-                break;
+                return true;
             }
-            int& counter = result == kProbeLineFailure ? lineFailures : otherFailures;
+            int& counter = result == Result::LineFailed ? lineFailures : otherFailures;
             if (++counter > kProbeFailureLimit)
                 return false;
-        }
+            return std::nullopt;
+        });
+        if (outcome == false)
+            return false;
     }
 
     for (std::size_t r = 0; r < probe.registers.size(); ++r) {

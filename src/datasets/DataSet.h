@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "serial/Result.h"
 #include "unit/UnitDescription.h"
 #include "unit/UnitIdentity.h"
 
@@ -34,8 +35,8 @@ struct DataSetRow {
 // identification loaded for that input.
 struct DataSetInput {
     std::string_view text;
-    int serial;    // InputSerial: 1 when the PC may set the input
-    int external;  // InputExternal: 1 for a terminal input
+    bool pcSettable;  // the PC may set the input
+    bool external;    // a terminal input
     std::optional<std::string_view> commandCode = std::nullopt;
     std::optional<int> mask = std::nullopt;
 };
@@ -61,19 +62,19 @@ struct DataSetGroupRegisters {
     std::string_view resetCode;
     int resetMask;
     std::string_view outputCode;
-    std::string_view serialInputCode;
+    std::string_view pcInputCode;
     std::string_view externalInputCode;
     std::string_view auxStatusCode;
     std::string_view actualValueCode;
 };
 
 // Loads named command and status registers into the group settings.
-void applyGroupRegisters(const DataSetGroupRegisters& registers, GroupSettings& group);
+void applyGroupRegisters(const DataSetGroupRegisters& registers, GroupRegisters& group);
 
 struct DataSet {
     std::string_view name;  // for logs and test messages
     std::span<const DataSetRow> rows;
-    // InputCount and OutputCount; the slot lists may hold more (empty) entries than counted.
+    // inputCount and outputCount; the slot lists may hold more (empty) entries than counted.
     int inputCount;
     std::span<const DataSetInput> inputs;
     int outputCount;
@@ -85,12 +86,11 @@ struct DataSet {
 // Replaces the description with the set: the parameter rows with their texts, codes and formats
 // (raw format bytes 0), the input and output slots with their texts and flags, the bit masks and
 // command codes the set gives, and the identity fields it names. Values are not part of a set:
-// ParamValue and UnitValue of the set's rows stay until the unit's values are read. Rows, inputs
+// value and unitValue of the set's rows stay until the unit's values are read. Rows, inputs
 // and outputs beyond the set are cleared, so that nothing of a larger earlier description lingers.
-// Returns the maximum of the parameter list's scroll bar, ParamCount - 1.
 // Throws std::invalid_argument for a set that does not fit the description's tables.
-int installDataSet(const DataSet& set, UnitDescription& description, UnitIdentity& identity,
-                   GroupSettings& group);
+void installDataSet(const DataSet& set, UnitDescription& description, UnitIdentity& identity,
+                    GroupRegisters& group);
 
 // One register a probe reads, with the shape its answer must have.
 struct ProbeRegister {
@@ -99,7 +99,7 @@ struct ProbeRegister {
     bool isSigned;     // the answer starts with "+" or "-"
 };
 
-struct ProbeSpec {
+struct ProbeShape {
     std::string_view name;
     std::span<const ProbeRegister> registers;  // in reading order
     const DataSet* dataSet;                    // installed when the answers fit
@@ -108,17 +108,15 @@ struct ProbeSpec {
 inline constexpr int kProbeAttempts = 10;
 // A register whose reads fail more often than this with the same kind of failure ends the probe.
 inline constexpr int kProbeFailureLimit = 5;
-// Read_Parameter's result for a line failure; every other result not above 0 counts separately.
-inline constexpr int kProbeLineFailure = -1;
+// Line failures (Result::LineFailed) and every other failure are counted apart.
 
-// Reads one register at the current unit address: the result is greater than 0 on success, with
-// the answer text in `answer`.
-using ProbeRead = std::function<int(const std::string& code, std::string& answer)>;
+// Reads one register at the current unit address, with the answer text in `answer`.
+using ProbeRead = std::function<Result(const std::string& code, std::string& answer)>;
 
 // Reads every register of the probe (up to kProbeAttempts each), then checks the answers' lengths
 // and signs. False as soon as one register fails more than kProbeFailureLimit times with one kind
 // of failure; a register that neither answers nor fails that often keeps an empty answer, which
 // then fails the length check. Installs nothing.
-bool probeMatches(const ProbeSpec& probe, const ProbeRead& read);
+bool probeMatches(const ProbeShape& probe, const ProbeRead& read);
 
 }  // namespace qu32

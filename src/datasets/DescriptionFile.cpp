@@ -47,7 +47,7 @@ constexpr std::int64_t kMaskMin = kInt16Min;
 constexpr std::int64_t kMaskMax = 0xFFFF;
 constexpr std::int64_t kMaskBits = 0xFFFF;
 
-using Lines = std::array<std::string, kConfigFileLines>;
+using Lines = std::array<std::string, kDescriptionFileLines>;
 using Fields = std::vector<std::string>;
 
 const std::string& lineOf(const Lines& lines, int number) {
@@ -85,7 +85,7 @@ std::string fitted(const std::string& text, std::size_t width) {
 int readLines(std::istream& in, Lines& lines) {
     std::streambuf* buffer = in.rdbuf();
     if (buffer == nullptr)
-        return kConfigErrorReadFailed;
+        return kDescriptionErrorReadFailed;
     using Traits = std::streambuf::traits_type;
     for (std::string& line : lines) {
         line.clear();
@@ -102,21 +102,21 @@ int readLines(std::istream& in, Lines& lines) {
                     buffer->sbumpc();
                 break;
             }
-            if (line.size() >= kMaxConfigLineBytes)
-                return kConfigErrorReadFailed;
+            if (line.size() >= kMaxDescriptionLineBytes)
+                return kDescriptionErrorReadFailed;
             line.push_back(Traits::to_char_type(c));
         }
         if (!anything)
-            return kConfigErrorEndOfFile;
+            return kDescriptionErrorEndOfFile;
     }
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 // A decimal integer, optionally signed and between spaces.
 int parseNumber(const std::string& field, std::int64_t min, std::int64_t max, std::int64_t& value) {
     const std::size_t first = field.find_first_not_of(' ');
     if (first == std::string::npos)
-        return kConfigErrorNotANumber;
+        return kDescriptionErrorNotANumber;
     const std::size_t last = field.find_last_not_of(' ');
     const char* begin = field.data() + first;
     const char* end = field.data() + last + 1;
@@ -124,14 +124,14 @@ int parseNumber(const std::string& field, std::int64_t min, std::int64_t max, st
     if (*begin == '+') {
         ++begin;
         if (begin == end || *begin == '-')
-            return kConfigErrorNotANumber;
+            return kDescriptionErrorNotANumber;
     }
     const auto [stop, error] = std::from_chars(begin, end, value);
     if (error == std::errc::invalid_argument || stop != end)
-        return kConfigErrorNotANumber;
+        return kDescriptionErrorNotANumber;
     if (error == std::errc::result_out_of_range || value < min || value > max)
-        return kConfigErrorOverflow;
-    return kConfigFileOk;
+        return kDescriptionErrorOverflow;
+    return kDescriptionFileOk;
 }
 
 template <typename T>
@@ -140,7 +140,7 @@ int parseField(const std::string& field, std::int64_t min, std::int64_t max, T& 
     if (const int error = parseNumber(field, min, max, value))
         return error;
     out = static_cast<T>(value);
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 // A count is refused when the table cannot hold it, not merely when its type overflows.
@@ -149,9 +149,9 @@ int parseCount(const std::string& line, std::int64_t min, std::int64_t max, std:
     if (const int error = parseNumber(line, kInt32Min, kInt32Max, value))
         return error;
     if (value < min || value > max)
-        return kConfigErrorOutOfRange;
+        return kDescriptionErrorOutOfRange;
     count = static_cast<std::size_t>(value);
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 struct ParsedRow {
@@ -179,16 +179,21 @@ struct ParsedFile {
     std::vector<ParsedOutput> outputs;
 };
 
-// The column lines of one table, checked to hold a field for every counted entry.
+// The column lines of one table. The first `textColumns` hold texts and codes: a line that ends
+// before the count is reached gives empty fields (the format has no trailing comma, so an empty
+// last text can only be written that way). Every number column must hold a field per entry.
 template <std::size_t ColumnCount>
-int splitColumns(const Lines& lines, const std::array<int, ColumnCount>& numbers, std::size_t count,
+int splitColumns(const Lines& lines, const std::array<int, ColumnCount>& numbers,
+                 std::size_t textColumns, std::size_t count,
                  std::array<Fields, ColumnCount>& columns) {
     for (std::size_t c = 0; c < ColumnCount; ++c) {
         columns[c] = splitFields(lineOf(lines, numbers[c]));
+        if (c < textColumns && columns[c].size() < count)
+            columns[c].resize(count);
         if (columns[c].size() < count)
-            return kConfigErrorOutOfRange;
+            return kDescriptionErrorOutOfRange;
     }
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 int parseRows(const Lines& lines, ParsedFile& file) {
@@ -202,14 +207,14 @@ int parseRows(const Lines& lines, ParsedFile& file) {
             lines,
             {kLineParamTexts, kLineParamCodes, kLineMinimums, kLineMaximums, kLineDigits,
              kLineDecimalPositions, kLineSignKinds},
-            count, columns))
+            kMin, count, columns))
         return error;
 
     file.rows.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         ParsedRow& row = file.rows[i];
         row.text = columns[kText][i];
-        row.code = fitted(columns[kCode][i], kConfigCodeLength);
+        row.code = fitted(columns[kCode][i], kDescriptionCodeLength);
         ParamFormat& format = row.format;
         if (const int error = parseField(columns[kMin][i], kInt32Min, kInt32Max, format.minValue))
             return error;
@@ -223,7 +228,7 @@ int parseRows(const Lines& lines, ParsedFile& file) {
         if (const int error = parseField(columns[kSign][i], kInt16Min, kInt16Max, format.signKind))
             return error;
     }
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 int parseMask(const std::string& field, int& mask) {
@@ -231,7 +236,7 @@ int parseMask(const std::string& field, int& mask) {
     if (const int error = parseNumber(field, kMaskMin, kMaskMax, value))
         return error;
     mask = static_cast<int>(value & kMaskBits);
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 int parseInputs(const Lines& lines, ParsedFile& file) {
@@ -241,7 +246,7 @@ int parseInputs(const Lines& lines, ParsedFile& file) {
     enum Column { kText, kCode, kMask, kColumnCount };
     std::array<Fields, kColumnCount> columns;
     if (const int error = splitColumns<kColumnCount>(
-            lines, {kLineInputTexts, kLineInputCodes, kLineInputMasks}, count, columns))
+            lines, {kLineInputTexts, kLineInputCodes, kLineInputMasks}, kMask, count, columns))
         return error;
     file.inputs.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -250,7 +255,7 @@ int parseInputs(const Lines& lines, ParsedFile& file) {
         if (const int error = parseMask(columns[kMask][i], file.inputs[i].mask))
             return error;
     }
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 int parseOutputs(const Lines& lines, ParsedFile& file) {
@@ -259,8 +264,8 @@ int parseOutputs(const Lines& lines, ParsedFile& file) {
         return error;
     enum Column { kText, kMask, kColumnCount };
     std::array<Fields, kColumnCount> columns;
-    if (const int error =
-            splitColumns<kColumnCount>(lines, {kLineOutputTexts, kLineOutputMasks}, count, columns))
+    if (const int error = splitColumns<kColumnCount>(lines, {kLineOutputTexts, kLineOutputMasks},
+                                                     kMask, count, columns))
         return error;
     file.outputs.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -268,13 +273,13 @@ int parseOutputs(const Lines& lines, ParsedFile& file) {
         if (const int error = parseMask(columns[kMask][i], file.outputs[i].mask))
             return error;
     }
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
 int parseFile(const Lines& lines, ParsedFile& file) {
     const Fields identity = splitFields(lineOf(lines, kLineIdentity));
     file.unitType = fieldOrEmpty(identity, 0);
-    file.softwareVersion = fitted(fieldOrEmpty(identity, 1), kConfigFirmwareIdLength);
+    file.softwareVersion = fitted(fieldOrEmpty(identity, 1), kDescriptionIdLength);
     if (const int error = parseRows(lines, file))
         return error;
     if (const int error = parseInputs(lines, file))
@@ -333,40 +338,40 @@ bool isNumericText(const std::string& text) {
     return true;
 }
 
-void installIdentity(const ParsedFile& file, UnitIdentity& id, GroupSettings& group) {
-    id.UnitType = file.unitType;
-    id.SoftwareVersion = file.softwareVersion;
-    id.SoftwareVersionText = id.SoftwareVersion;
-    id.CoprocessorVersion.clear();
-    const bool numeric = isNumericText(id.SoftwareVersion);
-    id.VersionForm = numeric ? 1 : 0;
+void installIdentity(const ParsedFile& file, UnitIdentity& id, GroupRegisters& group) {
+    id.unitType = file.unitType;
+    id.softwareVersion = file.softwareVersion;
+    id.softwareVersionText = id.softwareVersion;
+    id.coprocessorVersion.clear();
+    const bool numeric = isNumericText(id.softwareVersion);
+    id.versionForm = numeric ? 1 : 0;
 
     const ModelRegisters* model = modelRegistersOf(file.unitType);
     if (model == nullptr) {
-        id.UnitGroup = kUnknownModelUnitGroup;
+        id.unitGroup = kUnknownModelUnitGroup;
         return;
     }
-    id.UnitGroup = kConfigFileUnitGroup;
-    const std::string ownModel = id.SoftwareVersion.substr(0, kModelCodeLength);
+    id.unitGroup = kDescribedUnitGroup;
+    const std::string ownModel = id.softwareVersion.substr(0, kModelCodeLength);
     switch (model->rule) {
         case StandardRule::FromUnitType:
             break;
         case StandardRule::Series516:
             if (!numeric)
-                id.UnitType = ownModel;
+                id.unitType = ownModel;
             break;
         case StandardRule::DisplayUnit:
-            if (id.StandardVersion == kUnknownVersion) {
+            if (id.standardVersion == kUnknownVersion) {
                 if (!numeric)
-                    id.UnitType = ownModel;
+                    id.unitType = ownModel;
             } else {
-                id.UnitType = id.StandardVersion.substr(0, kModelCodeLength);
+                id.unitType = id.standardVersion.substr(0, kModelCodeLength);
             }
             break;
     }
     // The standard version is a fixed-width field like the firmware identifier.
-    if (model->rule != StandardRule::DisplayUnit || id.StandardVersion == kUnknownVersion)
-        id.StandardVersion = fitted(id.UnitType, kConfigFirmwareIdLength);
+    if (model->rule != StandardRule::DisplayUnit || id.standardVersion == kUnknownVersion)
+        id.standardVersion = fitted(id.unitType, kDescriptionIdLength);
 
     applyGroupRegisters(model->registers, group);
 }
@@ -375,20 +380,19 @@ void installIdentity(const ParsedFile& file, UnitIdentity& id, GroupSettings& gr
 // lingers. Values are not part of a description: the rows keep theirs until the unit is read.
 void install(const ParsedFile& file, DescriptionTarget target) {
     UnitDescription& d = target.description;
-    for (std::size_t i = 0; i < d.params.size(); ++i) {
-        Parameter& param = d.params[i];
+    for (std::size_t i = 0; i < d.parameters.size(); ++i) {
+        Parameter& param = d.parameters[i];
         if (i >= file.rows.size()) {
             param = Parameter{};
             continue;
         }
-        param.ParamText = file.rows[i].text;
-        param.ParamCode = file.rows[i].code;
+        param.text = file.rows[i].text;
+        param.code = file.rows[i].code;
         param.format = file.rows[i].format;
-        param.DigitsByte = 0;
-        param.DecimalByte = 0;
+        param.digitsByte = 0;
+        param.decimalByte = 0;
     }
-    d.ParamCount = static_cast<int>(file.rows.size());
-    target.scrollMax = d.ParamCount - 1;
+    d.parameterCount = static_cast<int>(file.rows.size());
 
     for (std::size_t k = 0; k < d.inputs.size(); ++k) {
         Input& input = d.inputs[k];
@@ -396,33 +400,33 @@ void install(const ParsedFile& file, DescriptionTarget target) {
             input = Input{};
             continue;
         }
-        input.InputText = file.inputs[k].text;
-        input.InputSerial = 1;
-        input.InputExternal = 1;
+        input.text = file.inputs[k].text;
+        input.pcSettable = true;
+        input.external = true;
         // Inputs beyond the window's buttons have no command or status bit of their own.
-        if (k < target.group.InputCommandCode.size()) {
-            target.group.InputCommandCode[k] = file.inputs[k].commandCode;
-            target.group.InputMask[k] = file.inputs[k].mask;
+        if (k < target.group.inputCommandCodes.size()) {
+            target.group.inputCommandCodes[k] = file.inputs[k].commandCode;
+            target.group.inputMasks[k] = file.inputs[k].mask;
         }
     }
-    d.InputCount = static_cast<int>(file.inputs.size());
+    d.inputCount = static_cast<int>(file.inputs.size());
 
-    for (std::size_t k = 0; k < d.OutputText.size(); ++k) {
+    for (std::size_t k = 0; k < d.outputTexts.size(); ++k) {
         if (k >= file.outputs.size()) {
-            d.OutputText[k].clear();
+            d.outputTexts[k].clear();
             continue;
         }
-        d.OutputText[k] = file.outputs[k].text;
-        target.group.OutputMask[k] = file.outputs[k].mask;
+        d.outputTexts[k] = file.outputs[k].text;
+        target.group.outputMasks[k] = file.outputs[k].mask;
     }
-    d.OutputCount = static_cast<int>(file.outputs.size());
+    d.outputCount = static_cast<int>(file.outputs.size());
 
     installIdentity(file, target.identity, target.group);
 }
 
 }  // namespace
 
-int loadConfigFile(std::istream& in, DescriptionTarget target) {
+int loadDescriptionFile(std::istream& in, DescriptionTarget target) {
     Lines lines;
     if (const int error = readLines(in, lines))
         return error;
@@ -430,27 +434,27 @@ int loadConfigFile(std::istream& in, DescriptionTarget target) {
     if (const int error = parseFile(lines, file))
         return error;
     install(file, target);
-    return kConfigFileOk;
+    return kDescriptionFileOk;
 }
 
-std::string configFileErrorMessage(int errorNumber, const std::string& path) {
+std::string descriptionFileErrorMessage(int errorNumber, const std::string& path) {
     return "Error " + std::to_string(errorNumber) + " while reading from file " + path + " !";
 }
 
-bool ReadConfigFile(const std::string& path, DescriptionTarget target, Dialogs& dialogs,
-                    const std::string& titleText) {
-    int error = kConfigErrorNotFound;
+bool readDescriptionFile(const std::string& path, DescriptionTarget target,
+                         OperatorObserver& observer) {
+    int error = kDescriptionErrorNotFound;
     std::error_code ec;
     // A folder of that name opens on some systems but never reads.
     if (std::filesystem::is_regular_file(path, ec)) {
         std::ifstream in(path, std::ios::binary);
         if (in)
-            error = loadConfigFile(in, target);
+            error = loadDescriptionFile(in, target);
     }
-    if (error == kConfigFileOk)
+    if (error == kDescriptionFileOk)
         return true;
-    dialogs.messageBox(configFileErrorMessage(error, path), titleText, MsgButtons::Ok,
-                       MsgIcon::Exclamation);
+    observer.showMessage(descriptionFileErrorMessage(error, path), MsgButtons::Ok,
+                         MsgIcon::Exclamation);
     return false;
 }
 

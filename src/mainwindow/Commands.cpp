@@ -5,6 +5,8 @@
 #include "operations/ControlOperation.h"
 #include "operations/GuiOperation.h"
 #include "operations/InputOperation.h"
+#include "operations/OperationSteps.h"
+#include "unit/StatusWords.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32 {
@@ -15,163 +17,159 @@ constexpr char kCR[] = "\r";
 constexpr char kInputRelease[] = "0";
 constexpr char kInputSet[] = "1";
 
-bool bitSet(std::int16_t word, int mask) {
-    return (static_cast<std::uint16_t>(word) & static_cast<unsigned>(mask)) != 0;
-}
-
 }  // namespace
 
 bool Commands::offer(PointerWhileWaiting pointer,
-                     const std::function<std::unique_ptr<IBaseOperation>()>& make) {
-    return offerOperation(window_.scheduler, window_.link.dialogs(), pointer, make);
+                     const std::function<std::unique_ptr<Operation>()>& make) {
+    return offerOperation(window_.scheduler, window_.operationHost().dialogs(), pointer, make);
 }
 
-void Commands::offerControl(Control& button, const std::string& operationName,
-                            const std::string& code, const std::string& value) {
+void Commands::offerControl(Control& button, ControlCommand command, const std::string& code,
+                            const std::string& value) {
     if (!button.enabled())
         return;
-    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<IBaseOperation> {
-        auto operation = std::make_unique<clsControlOperation>(window_);
-        operation->Add(code, value, button, operationName);
-        return operation;
+    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<Operation> {
+        return std::make_unique<ControlOperation>(window_.operationHost(), command, button, code,
+                                                  value);
     });
 }
 
-bool Commands::offerGui(const std::string& code, Control& entry, PointerWhileWaiting pointer,
-                        const std::string& followUp) {
-    return offer(pointer, [&]() -> std::unique_ptr<IBaseOperation> {
-        auto operation = std::make_unique<clsGuiOperation>(window_);
-        operation->Add(code, std::string(), entry);
-        operation->setFollowUp(followUp);
-        return operation;
+bool Commands::offerGui(GuiCommand command, Control& entry, PointerWhileWaiting pointer,
+                        std::optional<GuiCommand> followUp) {
+    return offer(pointer, [&]() -> std::unique_ptr<Operation> {
+        return std::make_unique<GuiOperation>(window_.operationHost(), command, entry, followUp);
     });
 }
 
-void Commands::Transmit_Click() {
-    Control& button = window_.form.Transmit;
+void Commands::transmitClicked() {
+    Control& button = window_.controls.transmitButton;
     if (!button.enabled())
         return;
-    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<IBaseOperation> {
+    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<Operation> {
         const int index = window_.list.selectedIndex();
-        const Parameter* p = steps::parameterAt(window_, index);
+        const Parameter* p = steps::parameterAt(window_.operationHost(), index);
         // A heading row, or no row at all, has nothing to send.
         if (p == nullptr || p->isHeading())
             return nullptr;
-        auto operation = std::make_unique<clsControlOperation>(window_);
-        operation->Add(p->ParamCode, CleanValue(p->ParamValue), button, kTransmitOperation, index);
-        return operation;
+        return std::make_unique<ControlOperation>(window_.operationHost(), ControlCommand::Transmit,
+                                                  button, p->code, cleanValue(p->value), index);
     });
 }
 
-void Commands::TransmitAll_Click() {
-    offerControl(window_.form.TransmitAll, kTransmitAllOperation, {}, {});
+void Commands::transmitAllClicked() {
+    offerControl(window_.controls.transmitAllButton, ControlCommand::TransmitAll, {}, {});
 }
 
-void Commands::Read_Pars_Click() {
-    if (steps::parameterCount(window_) < 1)
+void Commands::readAllClicked() {
+    if (steps::parameterCount(window_.operationHost()) < 1)
         return;
-    offerControl(window_.form.Read_Pars, kReadAllParametersOperation, {}, {});
+    offerControl(window_.controls.readAllButton, ControlCommand::ReadAll, {}, {});
 }
 
-void Commands::StoreEEProm_Click() {
-    offerControl(window_.form.StoreEEProm, kStoreEEPromOperation, window_.unit.group.StoreCode,
+void Commands::storeClicked() {
+    offerControl(window_.controls.storeButton, ControlCommand::Store, window_.unit.group.storeCode,
                  kCommandValue);
 }
 
-void Commands::Re_Set_Click() {
+void Commands::resetClicked() {
     // The value follows the reset state at the moment the operation runs.
-    offerControl(window_.form.Re_Set, kResetOperation, window_.unit.group.ResetCode, {});
+    offerControl(window_.controls.resetButton, ControlCommand::Reset, window_.unit.group.resetCode,
+                 {});
 }
 
-void Commands::Command1_Click(int index) {
+void Commands::inputButtonClicked(int index) {
     if (index < 0 || index >= kInputButtons)
         return;
     const auto i = static_cast<std::size_t>(index);
-    Control& button = window_.form.Command1[i];
+    Control& button = window_.controls.inputButtons[i];
     if (!button.enabled())
         return;
-    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<IBaseOperation> {
-        const GroupSettings& group = window_.unit.group;
+    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<Operation> {
+        const GroupRegisters& group = window_.unit.group;
         // Sends the opposite of what was polled last, so each click toggles the input.
-        const bool on = bitSet(window_.unit.status.SerialInputWord, group.InputMask[i]);
-        auto operation = std::make_unique<clsInputOperation>(window_);
-        operation->Add(group.InputCommandCode[i], on ? kInputRelease : kInputSet, button, kOkInfo,
-                       kErrorInfo);
-        return operation;
+        const bool on = isBitSet(window_.unit.status.pcInputs, group.inputMasks[i]);
+        return std::make_unique<InputOperation>(
+            window_.operationHost(), button, group.inputCommandCodes[i],
+            on ? kInputRelease : kInputSet, kOkInfo, kErrorInfo);
     });
 }
 
-void Commands::ChangeParameter(const std::string& code, const std::string& wireValue, int index) {
-    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<IBaseOperation> {
-        auto operation = std::make_unique<clsChangeParameterOperation>(window_);
-        operation->Add(code, wireValue, index);
-        return operation;
+void Commands::changeParameter(const std::string& code, const std::string& wireValue, int index) {
+    offer(PointerWhileWaiting::Hourglass, [&]() -> std::unique_ptr<Operation> {
+        return std::make_unique<ChangeParameterOperation>(window_.operationHost(), code, wireValue,
+                                                          index);
     });
 }
 
-void Commands::mnOpen_Click() {
-    if (window_.form.mnOpen.enabled() && openParFile)
-        openParFile();
+void Commands::openClicked() {
+    if (window_.controls.openEntry.enabled() && openFile)
+        openFile();
 }
 
-void Commands::mnClose_Click() {
-    if (!window_.form.mnClose.enabled() || !window_.ParFileChanged)
+void Commands::closeClicked() {
+    if (!window_.controls.closeEntry.enabled() || !window_.file.changed)
         return;
-    const MsgAnswer answer = window_.link.dialogs().messageBox(
-        "Save changes to file " + window_.ParFileName + " ?", window_.company.titleText,
+    const MsgAnswer answer = window_.operationHost().dialogs().messageBox(
+        "Save changes to file " + window_.file.path + " ?", window_.company.titleText,
         MsgButtons::YesNoCancel, MsgIcon::Question);
     if (answer == MsgAnswer::Yes) {
         // One operation for both, so the re-initialisation cannot be lost behind the save and
         // runs only once the file is written.
-        offerGui(kGuiSave, window_.form.mnSave, PointerWhileWaiting::Hourglass, kGuiReInit);
+        offerGui(GuiCommand::Save, window_.controls.saveEntry, PointerWhileWaiting::Hourglass,
+                 GuiCommand::Reinitialise);
     } else if (answer == MsgAnswer::No) {
-        if (offerGui(kGuiReInit, window_.form.mnuTesting2, PointerWhileWaiting::Hourglass))
-            window_.ParFileChanged = false;
+        if (offerGui(GuiCommand::Reinitialise, window_.controls.reinitEntry,
+                     PointerWhileWaiting::Hourglass))
+            window_.file.changed = false;
     }
 }
 
-void Commands::mnSave_Click() {
-    if (window_.form.mnSave.enabled())
-        offerGui(kGuiSave, window_.form.mnSave, PointerWhileWaiting::Hourglass);
+void Commands::saveClicked() {
+    if (window_.controls.saveEntry.enabled())
+        offerGui(GuiCommand::Save, window_.controls.saveEntry, PointerWhileWaiting::Hourglass);
 }
 
-void Commands::mnSaveAs_Click() {
-    if (window_.form.mnSaveAs.enabled())
-        offerGui(kGuiSaveAs, window_.form.mnSaveAs, PointerWhileWaiting::Hourglass);
+void Commands::saveAsClicked() {
+    if (window_.controls.saveAsEntry.enabled())
+        offerGui(GuiCommand::SaveAs, window_.controls.saveAsEntry, PointerWhileWaiting::Hourglass);
 }
 
-void Commands::mnPrint_Click() {
-    if (window_.form.mnPrint.enabled() && printParList)
-        printParList();
+void Commands::printClicked() {
+    if (window_.controls.printEntry.enabled() && printList)
+        printList();
 }
 
-void Commands::mnDisable_Click() {
-    if (window_.form.mnDisable.enabled())
-        offerGui(kGuiDisable, window_.form.mnDisable, PointerWhileWaiting::Hourglass);
+void Commands::disableClicked() {
+    if (window_.controls.disableEntry.enabled())
+        offerGui(GuiCommand::Disable, window_.controls.disableEntry,
+                 PointerWhileWaiting::Hourglass);
 }
 
-void Commands::mnExit_Click() {
+void Commands::exitClicked() {
     // The close request decides whether the window goes now or after the running tick.
     window_.requestClose();
 }
 
-void Commands::mnCommSettings_Click() {
+void Commands::serialSettingsClicked() {
     // The settings dialog takes over at once; no hourglass.
-    if (window_.form.mnCommSettings.enabled())
-        offerGui(kGuiConfigCom, window_.form.mnCommSettings, PointerWhileWaiting::Unchanged);
+    if (window_.controls.serialSettingsEntry.enabled())
+        offerGui(GuiCommand::SerialSettings, window_.controls.serialSettingsEntry,
+                 PointerWhileWaiting::Unchanged);
 }
 
-void Commands::mnuTesting2_Click() {
-    if (window_.form.mnuTesting2.enabled())
-        offerGui(kGuiReInit, window_.form.mnuTesting2, PointerWhileWaiting::Hourglass);
+void Commands::reinitClicked() {
+    if (window_.controls.reinitEntry.enabled())
+        offerGui(GuiCommand::Reinitialise, window_.controls.reinitEntry,
+                 PointerWhileWaiting::Hourglass);
 }
 
-void Commands::mnInfo_Click() {
+void Commands::infoClicked() {
     const std::string text = window_.company.titleText + ", Release " + kReleaseName + kCR + kCR +
                              "Date of Release: " + kReleaseDate + kCR +
                              "Supported platforms: " + kSupportedPlatforms + kCR +
                              "Supported baud rates: " + kSupportedBaudRates + kCR + kCR;
-    window_.link.dialogs().messageBox(text, kInfoTitle, MsgButtons::Ok, MsgIcon::Information);
+    window_.operationHost().dialogs().messageBox(text, kInfoTitle, MsgButtons::Ok,
+                                                 MsgIcon::Information);
 }
 
 }  // namespace qu32

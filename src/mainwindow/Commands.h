@@ -2,8 +2,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "operations/ControlOperation.h"
+#include "operations/OperationHost.h"
 #include "operations/Scheduler.h"
 #include "platform/Controls.h"
 
@@ -30,48 +33,48 @@ class Commands {
     Commands& operator=(const Commands&) = delete;
 
     // "CONTROLS" frame.
-    void Transmit_Click();
-    void TransmitAll_Click();
-    void Read_Pars_Click();
-    void StoreEEProm_Click();
-    void Re_Set_Click();
+    void transmitClicked();
+    void transmitAllClicked();
+    void readAllClicked();
+    void storeClicked();
+    void resetClicked();
     // "INPUTS" frame: toggles input `index` (0 to 15) from its last polled state.
-    void Command1_Click(int index);
+    void inputButtonClicked(int index);
     // Enter in the parameter list: register code, value in wire form, parameter index.
-    void ChangeParameter(const std::string& code, const std::string& wireValue, int index);
+    void changeParameter(const std::string& code, const std::string& wireValue, int index);
 
     // Menus.
-    void mnOpen_Click();
-    void mnClose_Click();
-    void mnSave_Click();
-    void mnSaveAs_Click();
-    void mnPrint_Click();
-    void mnDisable_Click();
-    void mnExit_Click();
-    void mnCommSettings_Click();
-    void mnuTesting2_Click();
-    void mnInfo_Click();
+    void openClicked();
+    void closeClicked();
+    void saveClicked();
+    void saveAsClicked();
+    void printClicked();
+    void disableClicked();
+    void exitClicked();
+    void serialSettingsClicked();
+    void reinitClicked();
+    void infoClicked();
 
     // Parameter files, printing and the settings dialog are attached here by their own code;
     // while a hook is empty its command does nothing.
     // "&Open ...." and "&Print ....", run at once.
-    std::function<void()> openParFile;
-    std::function<void()> printParList;
-    // The "Save" and "SaveAs" operations; true when the file was written.
-    std::function<bool()> saveParFile;
-    std::function<bool()> saveParFileAs;
-    // The "ConfigCom" operation: nothing while the settings dialog is open; otherwise close the
-    // port, disable the main cycle and open the dialog, which reopens the port and starts
+    std::function<void()> openFile;
+    std::function<void()> printList;
+    // The save operations; true when the file was written.
+    std::function<bool()> saveFile;
+    std::function<bool()> saveFileAs;
+    // The serial settings operation: nothing while the settings dialog is open; otherwise close
+    // the port, disable the main cycle and open the dialog, which reopens the port and starts
     // initialisation again when it closes.
-    std::function<void()> configCom;
+    std::function<void()> showSerialSettings;
 
   private:
     bool offer(PointerWhileWaiting pointer,
-               const std::function<std::unique_ptr<IBaseOperation>()>& make);
-    void offerControl(Control& button, const std::string& operationName, const std::string& code,
+               const std::function<std::unique_ptr<Operation>()>& make);
+    void offerControl(Control& button, ControlCommand command, const std::string& code,
                       const std::string& value);
-    bool offerGui(const std::string& code, Control& entry, PointerWhileWaiting pointer,
-                  const std::string& followUp = {});
+    bool offerGui(GuiCommand command, Control& entry, PointerWhileWaiting pointer,
+                  std::optional<GuiCommand> followUp = std::nullopt);
 
     MainWindow& window_;
 };

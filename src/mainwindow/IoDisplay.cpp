@@ -4,7 +4,10 @@
 #include <optional>
 #include <string_view>
 
-#include "serial/ProtocolError.h"
+#include "operations/ControlOperation.h"
+#include "serial/Retry.h"
+#include "unit/RegisterCodes.h"
+#include "unit/StatusWords.h"
 
 namespace qu32 {
 
@@ -36,10 +39,12 @@ bool listed(const std::string_view (&types)[N], const std::string& unitType) {
     return std::find(std::begin(types), std::end(types), unitType) != std::end(types);
 }
 
-int statusResult(int r) {
-    if (r == kIoOk || r == kIoUnknownCode || r == kIoRejected)
+// A single read without retries: refusals and unknown registers are told apart, every other
+// failure is a lost line.
+Result statusResult(Result r) {
+    if (r == Result::Ok || r == Result::UnknownCode || r == Result::NotAcknowledged)
         return r;
-    return kIoFailed;
+    return Result::LineFailed;
 }
 
 void paintPanel(Control& panel, bool on, Color onColor) {
@@ -47,10 +52,6 @@ void paintPanel(Control& panel, bool on, Color onColor) {
     // Repainting a panel in the colour it already shows makes it flicker.
     if (panel.backColor() != color)
         panel.setBackColor(color);
-}
-
-bool bitSet(std::int16_t word, int mask) {
-    return (static_cast<std::uint16_t>(word) & static_cast<unsigned>(mask)) != 0;
 }
 
 // The decimal text of the combined read: blanks around an optionally signed number.
@@ -78,93 +79,91 @@ std::optional<std::int32_t> parseActualValue(const std::string& text) {
 
 }  // namespace
 
-int retryStatusRead(const std::function<int()>& attempt) {
+Result retryStatusRead(const std::function<Result()>& attempt) {
     int rejected = 0;
     int failed = 0;
-    for (int i = 0; i < kStatusReadAttempts; ++i) {
-        const int r = attempt();
-        if (r == kIoOk)
-            return kIoOk;
-        if (r == kErrUnknownCode)
-            return kIoUnknownCode;
-        if (r == kErrNotAck) {
+    const auto outcome = retry(kStatusReadAttempts, [&](int) -> std::optional<Result> {
+        const Result r = attempt();
+        if (r == Result::Ok || r == Result::UnknownCode)
+            return r;
+        if (r == Result::NotAcknowledged) {
             if (++rejected == kStatusFailuresToGiveUp)
-                return kIoRejected;
+                return r;
         } else if (++failed == kStatusFailuresToGiveUp) {
-            return kIoFailed;
+            return Result::LineFailed;
         }
-    }
-    // Ten attempts always reach one of the two limits; kept for the bound's sake.
-    return kIoFailed;
+        return std::nullopt;
+    });
+    // Ten attempts always reach one of the two limits; the fallback is for the bound's sake.
+    return outcome.value_or(Result::LineFailed);
 }
 
-int IoDisplay::Set_All_IOs(const std::string& caller) {
-    const int r = retryStatusRead([&] { return unit_.Multi_Read(caller); });
-    if (r != kIoOk)
+Result IoDisplay::refreshAllIo() {
+    const Result r = retryStatusRead([&] { return unit_.readCombinedStatus(); });
+    if (r != Result::Ok)
         return r;
     const StatusWords& status = unit_.status;
-    paintInputs(form_.Panel3D1, status.SerialInputWord);
-    paintInputs(form_.Panel3D2, status.ExternalInputWord);
-    paintInputs(form_.Panel3D3, status.StatusWord8C);
+    paintInputs(controls_.inputPcPanels, status.pcInputs);
+    paintInputs(controls_.inputExternalPanels, status.externalInputs);
+    paintInputs(controls_.inputBusPanels, status.busInputs);
     paintOutputs();
-    if (const auto value = parseActualValue(status.ActualValueText))
+    if (const auto value = parseActualValue(status.actualValueText))
         value_.showPlain(*value);
-    return kIoOk;
+    return Result::Ok;
 }
 
-int IoDisplay::Set_SerialInputs(const std::string&) {
-    const int r = readStatusWord(unit_.group.SerialInputCode, unit_.status.SerialInputWord, true);
-    if (r == kIoOk)
-        paintInputs(form_.Panel3D1, unit_.status.SerialInputWord);
+Result IoDisplay::showPcInputs() {
+    const Result r = readStatusWord(unit_.group.pcInputCode, unit_.status.pcInputs, true);
+    if (r == Result::Ok)
+        paintInputs(controls_.inputPcPanels, unit_.status.pcInputs);
     return r;
 }
 
-int IoDisplay::Set_ExternalInputs(const std::string&) {
-    const int r =
-        readStatusWord(unit_.group.ExternalInputCode, unit_.status.ExternalInputWord, false);
-    if (r == kIoOk)
-        paintInputs(form_.Panel3D2, unit_.status.ExternalInputWord);
+Result IoDisplay::showExternalInputs() {
+    const Result r =
+        readStatusWord(unit_.group.externalInputCode, unit_.status.externalInputs, false);
+    if (r == Result::Ok)
+        paintInputs(controls_.inputExternalPanels, unit_.status.externalInputs);
     return r;
 }
 
-int IoDisplay::Set_BusInputs(const std::string&) {
-    const int r = readStatusWord(kBusInputCode, unit_.status.StatusWord8C, false);
-    if (r == kIoOk)
-        paintInputs(form_.Panel3D3, unit_.status.StatusWord8C);
+Result IoDisplay::showBusInputs() {
+    const Result r = readStatusWord(kBusInputRegister, unit_.status.busInputs, false);
+    if (r == Result::Ok)
+        paintInputs(controls_.inputBusPanels, unit_.status.busInputs);
     return r;
 }
 
-int IoDisplay::Set_Outputs(const std::string&) {
-    const int r = readStatusWord(unit_.group.OutputCode, unit_.status.OutputWord, false);
-    if (r == kIoOk)
+Result IoDisplay::showOutputs() {
+    const Result r = readStatusWord(unit_.group.outputCode, unit_.status.outputs, false);
+    if (r == Result::Ok)
         paintOutputs();
     return r;
 }
 
-int IoDisplay::readStatusWord(const std::string& code, std::int16_t& word, bool retry) {
-    SerialLink& link = unit_.link();
+Result IoDisplay::readStatusWord(const std::string& code, std::int16_t& word, bool withRetries) {
     // A failed read must not disturb the word last read.
     std::int16_t read = 0;
-    const auto attempt = [&] { return link.Read_Status(link.settings().UnitAddress, code, read); };
-    const int r = retry ? retryStatusRead(attempt) : statusResult(attempt());
-    if (r == kIoOk)
+    const auto attempt = [&] { return unit_.link().readStatus(code, read); };
+    const Result r = withRetries ? retryStatusRead(attempt) : statusResult(attempt());
+    if (r == Result::Ok)
         word = read;
     return r;
 }
 
 int IoDisplay::inputPanelCount() const {
-    return std::clamp(unit_.description.InputCount, 0, kInputButtons);
+    return std::clamp(unit_.description.inputCount, 0, kInputButtons);
 }
 
 int IoDisplay::outputPanelCount() const {
-    return std::clamp(unit_.description.OutputCount, 0, kOutputPanels);
+    return std::clamp(unit_.description.outputCount, 0, kOutputPanels);
 }
 
 void IoDisplay::paintInputs(std::array<Control, kInputButtons>& panels, std::int16_t word) {
     const int count = inputPanelCount();
     for (int k = 0; k < count; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        paintPanel(panels[i], bitSet(word, unit_.group.InputMask[i]), kInputOnColor);
+        paintPanel(panels[i], isBitSet(word, unit_.group.inputMasks[i]), kInputOnColor);
     }
 }
 
@@ -172,53 +171,53 @@ void IoDisplay::paintOutputs() {
     const int count = outputPanelCount();
     for (int k = 0; k < count; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        paintPanel(form_.Panel3D16[i], bitSet(unit_.status.OutputWord, unit_.group.OutputMask[i]),
-                   kOutputOnColor);
+        paintPanel(controls_.outputPanels[i],
+                   isBitSet(unit_.status.outputs, unit_.group.outputMasks[i]), kOutputOnColor);
     }
 }
 
 std::string IoDisplay::resetCaption() const {
-    return bitSet(unit_.status.SerialInputWord, unit_.group.ResetMask) ? kResetOnCaption
-                                                                       : kResetOffCaption;
+    return isBitSet(unit_.status.pcInputs, unit_.group.resetMask) ? kResetOnCaption
+                                                                  : kResetOffCaption;
 }
 
 void IoDisplay::showResetState() {
-    form_.Re_Set.setCaption(resetCaption());
+    controls_.resetButton.setCaption(resetCaption());
 }
 
 void IoDisplay::applyMonitorLayout() {
-    const std::string& type = unit_.identity.UnitType;
+    const std::string& type = unit_.identity.unitType;
     auto setMarks = [&](const char* left, const char* centre, const char* right) {
-        form_.Panel3D10[kLeftMark].setCaption(left);
-        form_.Panel3D10[kCentreMark].setCaption(centre);
-        form_.Panel3D10[kRightMark].setCaption(right);
+        controls_.scaleMarks[kLeftMark].setCaption(left);
+        controls_.scaleMarks[kCentreMark].setCaption(centre);
+        controls_.scaleMarks[kRightMark].setCaption(right);
     };
     auto setScale = [&](bool visible) {
-        for (auto& c : form_.Panel3D4)
+        for (auto& c : controls_.barSegments)
             c.setVisible(visible);
-        for (auto& c : form_.Panel3D10)
+        for (auto& c : controls_.scaleMarks)
             c.setVisible(visible);
-        for (auto& c : form_.scaleLines)
+        for (auto& c : controls_.scaleLines)
             c.setVisible(visible);
     };
 
     if (listed(kOutputValueTypes, type)) {
         setScale(true);
         setMarks("-100%", "0%", "+100%");
-        form_.monitorTitle.setCaption("OUTPUT VALUE");
+        controls_.monitorTitle.setCaption("OUTPUT VALUE");
     } else if (listed(kDisplayValueTypes, type)) {
         setScale(false);
-        form_.monitorTitle.setCaption("DISPLAY VALUE");
+        controls_.monitorTitle.setCaption("DISPLAY VALUE");
     } else if (type == kInputValueType) {
         // Only the right end of the scale goes; the bar keeps whatever the last layout left.
-        form_.Panel3D10[kRightMark].setVisible(false);
-        for (auto& c : form_.scaleLines)
+        controls_.scaleMarks[kRightMark].setVisible(false);
+        for (auto& c : controls_.scaleLines)
             c.setVisible(false);
-        form_.monitorTitle.setCaption("Input VALUE");
+        controls_.monitorTitle.setCaption("Input VALUE");
     } else {
         setScale(true);
         setMarks("-50", "0", "+50");
-        form_.monitorTitle.setCaption("DIFFERENTIAL COUNTER");
+        controls_.monitorTitle.setCaption("DIFFERENTIAL COUNTER");
     }
 }
 
@@ -228,12 +227,12 @@ void IoDisplay::showDescription() {
     const int inputs = inputPanelCount();
     for (int k = 0; k < kInputButtons; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        form_.Command1[i].setCaption(k < inputs ? d.inputs[i].InputText : std::string());
+        controls_.inputButtons[i].setCaption(k < inputs ? d.inputs[i].text : std::string());
     }
     const int outputs = outputPanelCount();
     for (int k = 0; k < kOutputPanels; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        form_.Panel3D16[i].setCaption(k < outputs ? d.OutputText[i] : std::string());
+        controls_.outputPanels[i].setCaption(k < outputs ? d.outputTexts[i] : std::string());
     }
 }
 
@@ -241,18 +240,19 @@ void IoDisplay::enableSerialInputButtons() {
     const int inputs = inputPanelCount();
     for (int k = 0; k < kInputButtons; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        form_.Command1[i].setEnabled(k < inputs && unit_.description.inputs[i].InputSerial != 0);
+        controls_.inputButtons[i].setEnabled(k < inputs && unit_.description.inputs[i].pcSettable);
     }
 }
 
 void IoDisplay::clearLiveDisplay() {
-    for (auto* panels : {&form_.Panel3D1, &form_.Panel3D2, &form_.Panel3D3}) {
+    for (auto* panels :
+         {&controls_.inputPcPanels, &controls_.inputExternalPanels, &controls_.inputBusPanels}) {
         for (auto& panel : *panels)
             paintPanel(panel, false, kInputOnColor);
     }
-    for (auto& panel : form_.Panel3D16)
+    for (auto& panel : controls_.outputPanels)
         paintPanel(panel, false, kOutputOnColor);
-    for (auto& button : form_.Command1)
+    for (auto& button : controls_.inputButtons)
         button.setEnabled(false);
 }
 

@@ -5,45 +5,35 @@
 #include <functional>
 #include <string>
 
-#include "mainwindow/Form1.h"
+#include "mainwindow/MainWindowControls.h"
 #include "mainwindow/ValueDisplay.h"
-#include "unit/UnitData.h"
+#include "serial/Result.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32 {
-
-// Result codes of the status readers.
-inline constexpr int kIoOk = 1;
-inline constexpr int kIoFailed = -1;
-inline constexpr int kIoRejected = -2;
-inline constexpr int kIoUnknownCode = -3;
 
 inline constexpr int kStatusReadAttempts = 10;
 inline constexpr int kStatusFailuresToGiveUp = 5;
 
-// The bus inputs have one register in every group.
-inline constexpr char kBusInputCode[] = "8C";
-
-inline constexpr char kResetOnCaption[] = "R&eset is ON";
-inline constexpr char kResetOffCaption[] = "R&eset is OFF";
-
-// Retries one status read: "Unknown code." ends at once with -3; a fifth -2 gives -2, a fifth
-// failure of any other kind -1.
-int retryStatusRead(const std::function<int()>& attempt);
+// Retries one status read: an unknown register ends at once with UnknownCode; the fifth refusal
+// gives NotAcknowledged, the fifth failure of any other kind LineFailed.
+Result retryStatusRead(const std::function<Result()>& attempt);
 
 // The live input and output panels, the reset caption and the monitor layout of the main window,
 // fed from the unit's status registers.
 class IoDisplay {
   public:
-    IoDisplay(Form1& form, UnitData& unit, ValueDisplay& value)
-        : form_(form), unit_(unit), value_(value) {}
+    IoDisplay(MainWindowControls& controls, ConnectedUnit& unit, ValueDisplay& value)
+        : controls_(controls), unit_(unit), value_(value) {}
 
     // All status words in one combined read; every panel and the actual value (plain reading).
-    int Set_All_IOs(const std::string& caller);
+    // Ok, UnknownCode, or LineFailed / NotAcknowledged when the unit is lost.
+    Result refreshAllIo();
     // One status register each, with only their own panels.
-    int Set_SerialInputs(const std::string& caller);
-    int Set_ExternalInputs(const std::string& caller);
-    int Set_BusInputs(const std::string& caller);
-    int Set_Outputs(const std::string& caller);
+    Result showPcInputs();
+    Result showExternalInputs();
+    Result showBusInputs();
+    Result showOutputs();
 
     // Reset button caption from the last serial-input word.
     std::string resetCaption() const;
@@ -59,14 +49,14 @@ class IoDisplay {
     void clearLiveDisplay();
 
   private:
-    int readStatusWord(const std::string& code, std::int16_t& word, bool retry);
+    Result readStatusWord(const std::string& code, std::int16_t& word, bool withRetries);
     void paintInputs(std::array<Control, kInputButtons>& panels, std::int16_t word);
     void paintOutputs();
     int inputPanelCount() const;
     int outputPanelCount() const;
 
-    Form1& form_;
-    UnitData& unit_;
+    MainWindowControls& controls_;
+    ConnectedUnit& unit_;
     ValueDisplay& value_;
 };
 

@@ -3,7 +3,10 @@
 #include <charconv>
 #include <exception>
 
-#include "settings/ProgramFolder.h"
+#include <filesystem>
+
+#include "serial/Retry.h"
+#include "unit/RegisterCodes.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32 {
@@ -13,11 +16,10 @@ namespace {
 constexpr char kConfigFileName[] = "Qu32_Config.xml";
 constexpr char kDefaultTitleText[] = "QU 3.2 nimbus";
 constexpr char kInitializing[] = "Initializing Communication ...";
-constexpr std::size_t kValueTextLength = 12;
-constexpr std::size_t kVersionLength = 8;
 constexpr int kParameterAttempts = 6;
-constexpr char kUnitAddressCode[] = "90";
-constexpr char kSerialFormatRegister[] = "92";
+constexpr char kDisableCommunicationCaption[] = "&Disable Communication";
+constexpr char kEnableCommunicationCaption[] = "&Enable Communication";
+constexpr int kCommunicationSettleMs = 100;
 constexpr int kMaxUnitAddress = 99;
 
 // A fault inside one step of start-up, shut-down or a tick is dropped and the sequence goes on
@@ -44,92 +46,126 @@ bool isNumeric(const std::string& s) {
 
 }  // namespace
 
-MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, PortMap& portMapRef)
+// What the operations may use of the window, and nothing more.
+class MainWindow::Host : public OperationHost {
+  public:
+    explicit Host(MainWindow& window) : window_(window) {}
+
+    SerialLink& link() override { return window_.link; }
+    ConnectedUnit& unit() override { return window_.unit; }
+    Dialogs& dialogs() override { return window_.dialogs_; }
+    void repaintList() override { window_.list.paint(); }
+    void refreshCaption() override { window_.refreshCaption(); }
+    void markFileChanged() override { window_.file.changed = true; }
+    bool followSerialChange(const std::vector<WrittenValue>& written) override {
+        return window_.followSerialChange(written);
+    }
+    bool runGuiCommand(GuiCommand command, Control& entry) override {
+        return window_.runGuiCommand(command, entry);
+    }
+
+  private:
+    MainWindow& window_;
+};
+
+MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, PortMap& portMapRef,
+                       std::string programFolder)
     : portMap(portMapRef),
-      link(port, loop, dialogs, comm, company, form.linkControls()),
+      observer(controls, dialogs, company),
+      link(port, loop, serial, observer),
       unit(link),
-      firmware(link, unit, dialogs),
-      valueDisplay(form),
-      io(form, unit, valueDisplay),
-      list(form, unit.description, loop, dialogs),
+      firmware(link, unit, programFolder),
+      valueDisplay(controls),
+      io(controls, unit, valueDisplay),
+      list(controls, unit.description, loop, dialogs),
       port_(port),
       loop_(loop),
       dialogs_(dialogs),
-      MainInterrupt_(loop.createTimer()) {
+      programFolder_(std::move(programFolder)),
+      mainTimer_(loop.createTimer()),
+      host_(std::make_unique<Host>(*this)) {
     // Until a configuration file says otherwise, the program goes by the default file's title.
     company.titleText = kDefaultTitleText;
-    MainInterrupt_->setInterval(kMainInterruptMs);
-    MainInterrupt_->setEnabled(false);
-    MainInterrupt_->setOnTick([this] { MainInterrupt_Timer(); });
-    unit.setFirmwareSelector([this] { return firmware.SelectFirmwareDataSet(); });
-    list.canEdit = [this] { return descriptionLoaded || !ParFileName.empty(); };
-    list.schedulerBusy = [this] { return scheduler.IsBusy(); };
-    list.parFileChanged = &ParFileChanged;
+    mainTimer_->setInterval(kMainTickMs);
+    mainTimer_->setEnabled(false);
+    mainTimer_->setOnTick([this] { onMainTick(); });
+    unit.setDescriptionSource([this] { return firmware.selectDescription(); });
+    list.canEdit = [this] { return descriptionLoaded || !file.path.empty(); };
+    list.schedulerBusy = [this] { return scheduler.isBusy(); };
+    list.fileChanged = &file.changed;
     list.changeRequested = [this](const std::string& code, const std::string& value, int index) {
-        commands.ChangeParameter(code, value, index);
+        commands.changeParameter(code, value, index);
     };
 }
 
 MainWindow::~MainWindow() {
-    MainInterrupt_->setEnabled(false);
+    mainTimer_->setEnabled(false);
 }
 
 std::string MainWindow::configPath() const {
-    return programFile(kConfigFileName);
+    return (std::filesystem::path(programFolder_) / kConfigFileName).string();
+}
+
+void MainWindow::warnUnidentified() {
+    dialogs_.messageBox("The connected device could not be identified. Some functions of " +
+                            titleTail(company.titleText) + " might not work properly!",
+                        company.titleText, MsgButtons::Ok, MsgIcon::Stop);
 }
 
 void MainWindow::setCaption(const std::string& text) {
-    form.window.setCaption(company.titleText + "  -  " + text);
+    controls.window.setCaption(company.titleText + "  -  " + text);
 }
 
-void MainWindow::Load() {
+void MainWindow::load() {
     trapped([&] {
-        form.mnuDevelop.setEnabled(false);
-        form.mnuDevelop.setVisible(false);
+        controls.developEntry.setEnabled(false);
+        controls.developEntry.setVisible(false);
     });
     closeRequested = 0;
     if (useConfigFile) {
-        trapped([&] { config.OpenConfigFile(configPath(), comm, company, portMap); });
+        trapped([&] { config.open(configPath(), serial, company, portMap); });
     }
     if (afterConfigRead)
         trapped([&] { afterConfigRead(); });
-    trapped([&] { link.SetSerial(); });
+    trapped([&] { link.openPort(); });
     trapped([&] {
         for (int r = 0; r < kListRows; ++r) {
-            form.Label1[static_cast<std::size_t>(r)].setCaption("");
-            form.Label11[static_cast<std::size_t>(r)].setCaption("");
+            controls.rowTexts[static_cast<std::size_t>(r)].setCaption("");
+            controls.rowValues[static_cast<std::size_t>(r)].setCaption("");
         }
-        for (auto& c : form.Command1)
+        for (auto& c : controls.inputButtons)
             c.setCaption("");
-        for (auto& c : form.Panel3D16)
+        for (auto& c : controls.outputPanels)
             c.setCaption("");
     });
     trapped([&] { io.clearLiveDisplay(); });
     trapped([&] { list.reset(); });
-    ParFileName.clear();
+    file.path.clear();
     descriptionLoaded = false;
-    ParFileChanged = false;
+    file.changed = false;
     trapped([&] {
-        form.mnOpen.setEnabled(true);
-        for (Control* c : {&form.mnClose, &form.mnSave, &form.mnSaveAs, &form.mnPrint})
+        controls.openEntry.setEnabled(true);
+        for (Control* c : {&controls.closeEntry, &controls.saveEntry, &controls.saveAsEntry,
+                           &controls.printEntry})
             c->setEnabled(false);
         for (Control* c :
-             {&form.Re_Set, &form.StoreEEProm, &form.TransmitAll, &form.Transmit, &form.Read_Pars})
+             {&controls.resetButton, &controls.storeButton, &controls.transmitAllButton,
+              &controls.transmitButton, &controls.readAllButton})
             c->setEnabled(false);
     });
     rememberedIdentity = kUnknownVersion;
-    state_ = INIT;
+    state_ = CycleState::Init;
     trapped([&] { refreshCaption(); });
-    MainInterrupt_->setEnabled(true);
+    mainTimer_->setEnabled(true);
 }
 
-bool MainWindow::QueryUnload() {
-    if (MainInterrupt_->enabled()) {
-        MainInterrupt_->setEnabled(false);
-        state_ = CLOSING;
+bool MainWindow::queryUnload() {
+    if (mainTimer_->enabled()) {
+        mainTimer_->setEnabled(false);
+        state_ = CycleState::Closing;
         return true;
     }
-    if (state_ != CLOSING) {
+    if (state_ != CycleState::Closing) {
         // A tick is waiting on the line; it sees the flag and closes the window when it ends.
         closeRequested = -1;
         return false;
@@ -137,17 +173,17 @@ bool MainWindow::QueryUnload() {
     return true;
 }
 
-void MainWindow::Unload() {
+void MainWindow::unload() {
     if (closed_)
         return;
     closed_ = true;
-    MainInterrupt_->setEnabled(false);
+    mainTimer_->setEnabled(false);
     trapped([&] {
         if (port_.isOpen())
             port_.close();
     });
     if (useConfigFile) {
-        trapped([&] { config.SaveSerialSettings(configPath(), comm); });
+        trapped([&] { config.saveSerialSettings(configPath(), serial); });
     }
     if (onClosed)
         onClosed();
@@ -156,105 +192,157 @@ void MainWindow::Unload() {
 void MainWindow::requestClose() {
     if (closed_)
         return;
-    if (QueryUnload())
-        Unload();
+    if (queryUnload())
+        unload();
 }
 
 void MainWindow::refreshCaption() {
     const std::string& title = company.titleText;
-    if (state_ == DISABLED) {
-        form.window.setCaption(title);
+    if (state_ == CycleState::Disabled) {
+        controls.window.setCaption(title);
         return;
     }
     std::string caption = title;
-    if (state_ == INIT) {
+    if (state_ == CycleState::Init) {
         caption += port_.isOpen() ? "   (Offline)" : "   (Disabled)";
     } else {
         const UnitIdentity& id = unit.identity;
-        caption += "  -  " + id.UnitType;
-        if (id.SoftwareVersion != kUnknownVersion) {
-            if (id.VersionForm == 0)
-                caption += " Version " + id.SoftwareVersionText;
-            if (id.VersionForm == 1)
-                caption += "/Sp Version " + id.SoftwareVersionText;
-            if ((id.VersionForm == 0 || id.VersionForm == 1) && !id.CoprocessorVersion.empty())
-                caption += "/" + id.CoprocessorVersion;
+        caption += "  -  " + id.unitType;
+        if (id.softwareVersion != kUnknownVersion) {
+            if (id.versionForm == 0)
+                caption += " Version " + id.softwareVersionText;
+            if (id.versionForm == 1)
+                caption += "/Sp Version " + id.softwareVersionText;
+            if ((id.versionForm == 0 || id.versionForm == 1) && !id.coprocessorVersion.empty())
+                caption += "/" + id.coprocessorVersion;
         }
     }
-    if (!ParFileName.empty())
-        caption += "  -  " + ParFileName;
-    form.window.setCaption(caption);
+    if (!file.path.empty())
+        caption += "  -  " + file.path;
+    controls.window.setCaption(caption);
 }
 
 void MainWindow::returnToInit() {
-    state_ = INIT;
+    state_ = CycleState::Init;
     trapped([&] { refreshCaption(); });
     trapped([&] { io.clearLiveDisplay(); });
 }
 
-bool MainWindow::ChangeSerial(const std::vector<std::pair<std::string, std::string>>& written) {
+// The file and settings commands belong to their own dialogs; until those are attached the
+// commands do nothing rather than pretend.
+bool MainWindow::runGuiCommand(GuiCommand command, Control& entry) {
+    switch (command) {
+        case GuiCommand::Save:
+            return commands.saveFile ? commands.saveFile() : false;
+        case GuiCommand::SaveAs:
+            return commands.saveFileAs ? commands.saveFileAs() : false;
+        case GuiCommand::SerialSettings:
+            if (!commands.showSerialSettings)
+                return false;
+            commands.showSerialSettings();
+            return true;
+        case GuiCommand::Reinitialise:
+            reinitialise();
+            return true;
+        case GuiCommand::Disable:
+            toggleCommunication(entry);
+            return true;
+    }
+    return false;
+}
+
+void MainWindow::reinitialise() {
+    state_ = CycleState::Init;
+    file.path.clear();
+    refreshCaption();
+    io.clearLiveDisplay();
+    rememberedIdentity.clear();
+}
+
+// The operator's switch for the line: closes the port (the main cycle rests) or opens it again
+// (the main cycle probes for the unit).
+void MainWindow::toggleCommunication(Control& entry) {
+    if (port_.isOpen()) {
+        entry.setCaption(kEnableCommunicationCaption);
+        port_.close();
+        state_ = CycleState::Disabled;
+    } else {
+        entry.setCaption(kDisableCommunicationCaption);
+        port_.open();
+        state_ = CycleState::Init;
+    }
+    // Lets the port settle after it was opened or closed, before the caption tells about it.
+    loop_.wait(kCommunicationSettleMs);
+    refreshCaption();
+    io.clearLiveDisplay();
+}
+
+bool MainWindow::followSerialChange(const std::vector<WrittenValue>& written) {
     bool follow = false;
     for (const auto& [code, value] : written) {
-        const std::string wire = CleanValue(value);
+        const std::string wire = cleanValue(value);
         const char* first = wire.data() + (!wire.empty() && wire[0] == '+' ? 1 : 0);
         int n = -1;
         const auto [end, ec] = std::from_chars(first, wire.data() + wire.size(), n);
         // A setting the PC cannot take would only cut it off from the unit.
         if (ec != std::errc() || end != wire.data() + wire.size() || n < 0)
             continue;
-        if (code == kUnitAddressCode && n <= kMaxUnitAddress) {
-            comm.UnitAddress = std::string{char('0' + n / 10), char('0' + n % 10)};
-        } else if (code == kBaudRateCode && n < kBaudRateCodeCount) {
-            comm.BaudRateCode = n;
+        if (code == kUnitAddressRegister && n <= kMaxUnitAddress) {
+            serial.unitAddress = std::string{char('0' + n / 10), char('0' + n % 10)};
+        } else if (code == kBaudRateRegister && n < kBaudRateCodeCount) {
+            serial.baudRateCode = n;
         } else if (code == kSerialFormatRegister && n < kSerialFormatCount) {
-            comm.SerialFormatCode = n;
+            serial.formatCode = n;
         } else {
             continue;
         }
         follow = true;
     }
     if (follow)
-        link.SetSerial();
+        link.openPort();
     return follow;
 }
 
-void MainWindow::MainInterrupt_Timer() {
+void MainWindow::onMainTick() {
     if (closed_)
         return;
-    trapped([&] { form.Panel3D20.setBold(state_ == DISABLED ? false : !form.Panel3D20.bold()); });
-    MainInterrupt_->setEnabled(false);
+    trapped([&] {
+        controls.activityPanel.setBold(
+            state_ == CycleState::Disabled ? false : !controls.activityPanel.bold());
+    });
+    mainTimer_->setEnabled(false);
     trapped([&] { loop_.pumpPendingEvents(); });
     if (closed_)
         return;
-    trapped([&] { runPendingOperation(scheduler, state_ == DISABLED, dialogs_); });
+    trapped([&] { runPendingOperation(scheduler, state_ == CycleState::Disabled, dialogs_); });
     if (closed_)
         return;
     if (closeRequested == -1)
-        state_ = CLOSING;
+        state_ = CycleState::Closing;
 
     StepEnd end = StepEnd::Normal;
     trapped([&] {
         switch (state_) {
-            case INIT:
+            case CycleState::Init:
                 end = stepInit();
                 break;
-            case SERIALINPUTS_IN:
-            case EXTINPUTS_IN:
-            case BUSINPUTS_IN:
-            case OUTPUTS_IN:
+            case CycleState::PcInputs:
+            case CycleState::ExternalInputs:
+            case CycleState::BusInputs:
+            case CycleState::Outputs:
                 stepPolling();
                 break;
-            case VALUE_IN:
+            case CycleState::ActualValue:
                 stepValue();
                 break;
-            case VERSION_CHECK:
+            case CycleState::VersionCheck:
                 stepVersionCheck();
                 break;
-            case CLOSING:
-                Unload();
+            case CycleState::Closing:
+                unload();
                 end = StepEnd::Closed;
                 break;
-            case DISABLED:
+            case CycleState::Disabled:
                 loop_.pumpPendingEvents();
                 break;
             default:
@@ -267,50 +355,49 @@ void MainWindow::MainInterrupt_Timer() {
         return;
     trapped([&] { loop_.pumpPendingEvents(); });
     if (!closed_)
-        MainInterrupt_->setEnabled(true);
+        mainTimer_->setEnabled(true);
     if (afterTick && !closed_)
         afterTick();
 }
 
 void MainWindow::endInitAtOnce() {
     if (closeRequested == -1)
-        state_ = CLOSING;
-    MainInterrupt_->setEnabled(true);
+        state_ = CycleState::Closing;
+    mainTimer_->setEnabled(true);
 }
 
 MainWindow::StepEnd MainWindow::stepInit() {
-    const std::string& address = comm.UnitAddress;
     dialogs_.setMousePointer(MousePointer::Default);
     rememberedIdentity.clear();
-    unit.identity.SoftwareVersionText.clear();
-    link.tmrTimeout().setInterval(kProbeTimeoutMs);
+    unit.identity.softwareVersionText.clear();
+    link.setAnswerTimeoutMs(kProbeTimeoutMs);
 
-    std::string probe(kValueTextLength, ' ');
-    if (link.Read_Parameter(address, "00", probe) <= 0) {
+    std::string probe;
+    if (link.readRegister(kProbeRegister, probe) != Result::Ok) {
         loop_.pumpPendingEvents();
         io.clearLiveDisplay();
         endInitAtOnce();
         return StepEnd::AtOnce;
     }
 
-    link.tmrTimeout().setInterval(kIdentifyTimeoutMs);
+    link.setAnswerTimeoutMs(kIdentifyTimeoutMs);
     dialogs_.setMousePointer(MousePointer::Hourglass);
     setCaption(kInitializing);
-    if (unit.Identify_Unit("") != 1) {
+    if (unit.identifyUnit() != Result::Ok) {
         // The unit went away between the probe and its identification; show it as offline.
         refreshCaption();
         dialogs_.setMousePointer(MousePointer::Default);
         if (closeRequested == -1)
-            state_ = CLOSING;
+            state_ = CycleState::Closing;
         return StepEnd::Normal;
     }
 
     setCaption(std::string(kInitializing) + " Read UnitData");
-    link.tmrTimeout().setInterval(kDescriptionTimeoutMs);
-    int r = unit.Read_UnitData("");
-    if (r == kErrUnknownCode)
-        r = unit.Build_ParameterList();
-    if (r != 1) {
+    link.setAnswerTimeoutMs(kDescriptionTimeoutMs);
+    Result r = unit.readUnitDescription();
+    if (r == Result::UnknownCode)
+        r = unit.probeParameterList();
+    if (r != Result::Ok) {
         dialogs_.setMousePointer(MousePointer::Default);
         refreshCaption();
         endInitAtOnce();
@@ -320,123 +407,124 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (readAllParameters() == StepEnd::AtOnce)
         return StepEnd::AtOnce;
 
-    unit.ApplyGroupSettings();
+    unit.applyGroupRegisters();
+    if (unit.identity.unitGroup == 0)
+        warnUnidentified();
     io.applyMonitorLayout();
     int firstReal = 0;
-    for (int i = 0; i < unit.description.ParamCount; ++i) {
-        if (!unit.description.params[static_cast<std::size_t>(i)].isHeading()) {
+    for (int i = 0; i < unit.description.parameterCount; ++i) {
+        if (!unit.description.parameters[static_cast<std::size_t>(i)].isHeading()) {
             firstReal = i;
             break;
         }
     }
-    form.VScroll1.setMaximum(std::max(0, unit.scrollMax));
+    list.fitScrollBar();
     descriptionLoaded = true;
-    form.mnSaveAs.setEnabled(true);
-    form.mnPrint.setEnabled(true);
+    controls.saveAsEntry.setEnabled(true);
+    controls.printEntry.setEnabled(true);
     list.selectAfterLoad(firstReal);
     io.showDescription();
-    rememberedIdentity = unit.identity.SoftwareVersionText;
+    rememberedIdentity = unit.identity.softwareVersionText;
 
-    state_ = SERIALINPUTS_IN;
+    state_ = CycleState::PcInputs;
     refreshCaption();
-    for (Control* c :
-         {&form.Re_Set, &form.StoreEEProm, &form.TransmitAll, &form.Transmit, &form.Read_Pars})
+    for (Control* c : {&controls.resetButton, &controls.storeButton, &controls.transmitAllButton,
+                       &controls.transmitButton, &controls.readAllButton})
         c->setEnabled(true);
     io.enableSerialInputButtons();
     dialogs_.setMousePointer(MousePointer::Default);
     if (closeRequested == -1)
-        state_ = CLOSING;
+        state_ = CycleState::Closing;
     return StepEnd::Normal;
 }
 
 MainWindow::StepEnd MainWindow::readAllParameters() {
     UnitDescription& d = unit.description;
-    for (int i = 0; i < d.ParamCount && i < kMaxParameters; ++i) {
-        Parameter& p = d.params[static_cast<std::size_t>(i)];
+    for (int i = 0; i < d.parameterCount && i < kMaxParameters; ++i) {
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading()) {
-            p.ParamValue.clear();
+            p.value.clear();
             continue;
         }
-        std::string text(kValueTextLength, ' ');
-        int r = 0;
-        for (int attempt = 1; attempt <= kParameterAttempts; ++attempt) {
+        std::string text;
+        const auto read = retry(kParameterAttempts, [&](int attempt) -> std::optional<Result> {
             setCaption(std::string(kInitializing) + " Read Parameter[" + std::to_string(i) +
                        "] : Retry " + std::to_string(attempt));
-            text.assign(kValueTextLength, ' ');
-            r = link.Read_Parameter(comm.UnitAddress, p.ParamCode, text);
-            if (r > 0)
-                break;
-        }
-        if (r <= 0) {
+            const Result r = link.readRegister(p.code, text);
+            return r == Result::Ok ? std::optional(r) : std::nullopt;
+        });
+        if (!read) {
             dialogs_.setMousePointer(MousePointer::Default);
             refreshCaption();
             endInitAtOnce();
             return StepEnd::AtOnce;
         }
-        p.ParamValue = FormatValue(text, p.format);
-        p.UnitValue = p.ParamValue;
+        p.value = formatValue(text, p.format);
+        p.unitValue = p.value;
     }
     return StepEnd::Normal;
 }
 
 void MainWindow::stepPolling() {
-    int r = 0;
-    int next = state_;
+    Result r = Result::Ok;
+    CycleState next = state_;
+    const bool combined = unit.identity.hasCombinedStatusRead;
     switch (state_) {
-        case SERIALINPUTS_IN:
-            r = unit.identity.MultiReadCapable ? io.Set_All_IOs("") : io.Set_SerialInputs("");
-            next = unit.identity.MultiReadCapable ? VERSION_CHECK : EXTINPUTS_IN;
+        case CycleState::PcInputs:
+            r = combined ? io.refreshAllIo() : io.showPcInputs();
+            next = combined ? CycleState::VersionCheck : CycleState::ExternalInputs;
             break;
-        case EXTINPUTS_IN:
-            r = io.Set_ExternalInputs("");
-            next = BUSINPUTS_IN;
+        case CycleState::ExternalInputs:
+            r = io.showExternalInputs();
+            next = CycleState::BusInputs;
             break;
-        case BUSINPUTS_IN:
-            r = io.Set_BusInputs("form1.MainInterrupt_Timer State: BUSINPUTS_IN");
-            next = OUTPUTS_IN;
+        case CycleState::BusInputs:
+            r = io.showBusInputs();
+            next = CycleState::Outputs;
             break;
-        case OUTPUTS_IN:
-            r = io.Set_Outputs("form1.MainInterrupt_Timer State: OUTPUTS_IN");
-            next = VALUE_IN;
+        case CycleState::Outputs:
+            r = io.showOutputs();
+            next = CycleState::ActualValue;
             break;
         default:
             return;
     }
-    if (r == -1 || r == -2) {
+    // An unknown status register is not a lost unit; the polling goes on without it.
+    if (r == Result::LineFailed || r == Result::NotAcknowledged) {
         returnToInit();
         return;
     }
-    if (state_ == SERIALINPUTS_IN)
+    if (state_ == CycleState::PcInputs)
         io.showResetState();
     state_ = next;
 }
 
 void MainWindow::stepValue() {
-    std::string text(kValueTextLength, ' ');
-    const int r = link.Read_Parameter(comm.UnitAddress, unit.group.ActualValueCode, text);
-    if (r > 0) {
-        const std::string value = KeepDigitsAndSign(text);
+    std::string text;
+    const Result r = link.readRegister(unit.group.actualValueCode, text);
+    if (r == Result::Ok) {
+        const std::string value = keepDigitsAndSign(text);
         if (isNumeric(value)) {
             // Values beyond 32 bits are shown at the bound rather than wrapped.
             const long long v = std::clamp<long long>(
                 std::stoll(value.size() > 12 ? value.substr(0, 12) : value), INT32_MIN, INT32_MAX);
-            valueDisplay.showActualValue(unit.identity.UnitType, static_cast<std::int32_t>(v));
+            valueDisplay.showActualValue(unit.identity.unitType, static_cast<std::int32_t>(v));
         }
-        state_ = VERSION_CHECK;
+        state_ = CycleState::VersionCheck;
         return;
     }
-    if (r == kErrUnknownCode) {
-        state_ = VERSION_CHECK;
+    if (r == Result::UnknownCode) {
+        state_ = CycleState::VersionCheck;
         return;
     }
     returnToInit();
 }
 
 void MainWindow::stepVersionCheck() {
-    std::string version(kVersionLength, ' ');
-    const int r = link.Read_Version(comm.UnitAddress, "99", version);
-    if (r == kErrUnknownCode) {
-        state_ = SERIALINPUTS_IN;
+    std::string version;
+    const Result r = link.readVersion(kSoftwareVersionRegister, version);
+    if (r == Result::UnknownCode) {
+        state_ = CycleState::PcInputs;
         return;
     }
     // A failed read leaves the text empty, which differs as well.
@@ -444,7 +532,7 @@ void MainWindow::stepVersionCheck() {
         returnToInit();
         return;
     }
-    state_ = SERIALINPUTS_IN;
+    state_ = CycleState::PcInputs;
 }
 
 }  // namespace qu32

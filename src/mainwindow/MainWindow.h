@@ -3,62 +3,67 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "datasets/FirmwareSelection.h"
 #include "mainwindow/Commands.h"
-#include "mainwindow/Form1.h"
+#include "mainwindow/CycleState.h"
 #include "mainwindow/IoDisplay.h"
-#include "mainwindow/MainCycleState.h"
+#include "mainwindow/MainWindowControls.h"
 #include "mainwindow/ParameterList.h"
 #include "mainwindow/ValueDisplay.h"
+#include "mainwindow/WindowObserver.h"
+#include "operations/OperationHost.h"
 #include "operations/Scheduler.h"
+#include "parfiles/ParameterFileState.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/SerialPort.h"
 #include "serial/PortMap.h"
 #include "serial/SerialLink.h"
-#include "settings/AppSettings.h"
+#include "serial/SerialSettings.h"
+#include "settings/CompanyInfo.h"
 #include "settings/ConfigFile.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32 {
 
 // The main window's logic: start-up, the main cycle that does all the talking to the unit, and
-// shut-down. The Qt window (or a test) creates it, calls Load(), forwards user input and the
+// shut-down. The Qt window (or a test) creates it, calls load(), forwards user input and the
 // close request, and closes itself when onClosed is called.
 class MainWindow {
   public:
-    MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, PortMap& portMap);
+    // `programFolder` holds the configuration file and the description files.
+    MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, PortMap& portMap,
+               std::string programFolder);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Start-up: configuration, port, blank display, main timer running.
-    void Load();
+    void load();
     // The window's close request (close box, Exit). Returns true when the window may unload now;
     // false when a running tick must finish first (it then closes by itself).
-    bool QueryUnload();
+    bool queryUnload();
     // Shut-down: port closed, serial settings written back.
-    void Unload();
+    void unload();
     // Close box or Exit: asks, and unloads when allowed.
     void requestClose();
     bool isClosed() const { return closed_; }
 
-    // One tick of the main cycle (the MainInterrupt timer's handler).
-    void MainInterrupt_Timer();
+    // One tick of the main cycle.
+    void onMainTick();
     void refreshCaption();
     // Back to initialisation: caption refreshed, live display cleared.
     void returnToInit();
-    // The PC follows the unit after its address ("90"), baud-rate code ("91") or serial-format
-    // code ("92") was written: the values become the serial settings and the port is reopened
-    // with them. Other codes, and values the PC cannot use, are passed over. True when the port
-    // was reopened.
-    bool ChangeSerial(const std::vector<std::pair<std::string, std::string>>& written);
-    bool ChangeSerial(const std::string& code, const std::string& value) {
-        return ChangeSerial({{code, value}});
-    }
+    // The PC follows the unit after its address, baud-rate code or serial-format code was
+    // written: the values become the serial settings and the port is reopened with them. Other
+    // codes, and values the PC cannot use, are passed over. True when the port was reopened.
+    bool followSerialChange(const std::vector<WrittenValue>& written);
+    // The window commands the GUI operations run; true when the command did its work.
+    bool runGuiCommand(GuiCommand command, Control& entry);
+    // What the operations may use of the window.
+    OperationHost& operationHost() { return *host_; }
 
     // Called during start-up once the configuration is read and before the port opens: the
     // window lays itself out there, and command-line port overrides take effect.
@@ -69,18 +74,21 @@ class MainWindow {
     // prints from here).
     std::function<void()> afterTick;
 
-    int state() const { return state_; }
-    void setState(int s) { state_ = s; }
-    Timer& mainInterrupt() { return *MainInterrupt_; }
+    CycleState state() const { return state_; }
+    void setState(CycleState s) { state_ = s; }
+    Timer& mainTimer() { return *mainTimer_; }
+    const std::string& programFolder() const { return programFolder_; }
 
-    Form1 form;
-    CommSettings comm;
+    MainWindowControls controls;
+    SerialSettings serial;
     CompanyInfo company;
     PortMap& portMap;
-    clsScheduler scheduler;
+    Scheduler scheduler;
     ConfigFile config;
+    // Shows what the link, the unit and the firmware selection report.
+    WindowObserver observer;
     SerialLink link;
-    UnitData unit;
+    ConnectedUnit unit;
     // Asked first whenever a description is needed: data sets and description files.
     FirmwareSelector firmware;
     ValueDisplay valueDisplay;
@@ -95,10 +103,10 @@ class MainWindow {
     int closeRequested = 0;
     std::string rememberedIdentity = "????????";
     bool descriptionLoaded = false;
-    std::string ParFileName;
-    bool ParFileChanged = false;
+    ParameterFileState file;
 
   private:
+    class Host;
     enum class StepEnd { Normal, AtOnce, Closed };
     StepEnd stepInit();
     StepEnd readAllParameters();
@@ -106,14 +114,19 @@ class MainWindow {
     void stepValue();
     void stepVersionCheck();
     void endInitAtOnce();
+    void reinitialise();
+    void toggleCommunication(Control& entry);
+    void warnUnidentified();
     std::string configPath() const;
     void setCaption(const std::string& text);
 
     SerialPort& port_;
     EventLoop& loop_;
     Dialogs& dialogs_;
-    std::unique_ptr<Timer> MainInterrupt_;
-    int state_ = INIT;
+    std::string programFolder_;
+    std::unique_ptr<Timer> mainTimer_;
+    std::unique_ptr<OperationHost> host_;
+    CycleState state_ = CycleState::Init;
     bool closed_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "unit/RegisterCodes.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32 {
@@ -50,22 +51,25 @@ std::size_t at(int index) {
 
 }  // namespace
 
-ParameterList::ParameterList(Form1& form, UnitDescription& description, EventLoop& loop,
-                             Dialogs& dialogs)
-    : form_(form), description_(description), dialogs_(dialogs), flashTimer_(loop.createTimer()) {
+ParameterList::ParameterList(MainWindowControls& controls, UnitDescription& description,
+                             EventLoop& loop, Dialogs& dialogs)
+    : controls_(controls),
+      description_(description),
+      dialogs_(dialogs),
+      flashTimer_(loop.createTimer()) {
     flashTimer_->setInterval(kRefusedKeyFlashMs);
     flashTimer_->setEnabled(false);
     flashTimer_->setOnTick([this] { endFlash(); });
 }
 
 int ParameterList::parameterCount() const {
-    return std::clamp(description_.ParamCount, 0, kMaxParameters);
+    return std::clamp(description_.parameterCount, 0, kMaxParameters);
 }
 
 Parameter* ParameterList::parameterAt(int index) {
     if (index < 0 || index >= parameterCount())
         return nullptr;
-    return &description_.params[at(index)];
+    return &description_.parameters[at(index)];
 }
 
 Parameter* ParameterList::selectedParameter() {
@@ -78,12 +82,12 @@ void ParameterList::reset() {
     row_ = 0;
     cursor_ = 0;
     unhighlight();
-    form_.VScroll1.setMaximum(0);
-    form_.VScroll1.setValue(0);
+    controls_.listScroll.setMaximum(0);
+    controls_.listScroll.setValue(0);
 }
 
 void ParameterList::fitScrollBar() {
-    form_.VScroll1.setMaximum(std::max(parameterCount() - 1, 0));
+    controls_.listScroll.setMaximum(std::max(parameterCount() - 1, 0));
 }
 
 void ParameterList::selectAfterLoad(int firstRealIndex) {
@@ -108,8 +112,8 @@ void ParameterList::showAt(int top, int row) {
 void ParameterList::paint() {
     for (int r = 0; r < kListRows; ++r) {
         const Parameter* p = parameterAt(top_ + r);
-        form_.Label1[at(r)].setCaption(p != nullptr ? p->ParamText : std::string());
-        form_.Label11[at(r)].setCaption(p != nullptr ? p->ParamValue : std::string());
+        controls_.rowTexts[at(r)].setCaption(p != nullptr ? p->text : std::string());
+        controls_.rowValues[at(r)].setCaption(p != nullptr ? p->value : std::string());
     }
 }
 
@@ -117,30 +121,30 @@ void ParameterList::highlight() {
     // Every other row is cleared too, so that a selection left over from an earlier table
     // cannot stay blue beside the new one.
     colourRows();
-    form_.Line4.setVisible(true);
+    controls_.editCursor.setVisible(true);
     editMode_ = true;
 }
 
 void ParameterList::unhighlight() {
     for (int r = 0; r < kListRows; ++r)
         colourRow(r, false);
-    form_.Line4.setVisible(false);
+    controls_.editCursor.setVisible(false);
     editMode_ = false;
 }
 
 void ParameterList::placeCursor() {
     const Parameter* p = selectedParameter();
     if (p == nullptr || p->isHeading()) {
-        form_.Line4.setVisible(false);
+        controls_.editCursor.setVisible(false);
         return;
     }
-    form_.Line4.setVisible(true);
+    controls_.editCursor.setVisible(true);
     if (cursor_ == p->format.decimalPos)
         ++cursor_;
     cursor_ = std::clamp(cursor_, 0, std::max(p->format.digits, 0));
 
-    const Geometry& label = form_.Label11[at(row_)].geometry();
-    form_.Line4.setGeometry(
+    const Geometry& label = controls_.rowValues[at(row_)].geometry();
+    controls_.editCursor.setGeometry(
         {label.left + cursor_ * characterWidth_, label.top + label.height, characterWidth_, 0});
 }
 
@@ -157,31 +161,31 @@ void ParameterList::onFocusLost() {
 }
 
 int ParameterList::clampToScrollRange(int value) const {
-    return std::clamp(value, 0, std::max(form_.VScroll1.maximum(), 0));
+    return std::clamp(value, 0, std::max(controls_.listScroll.maximum(), 0));
 }
 
 void ParameterList::onScrollValueChanged(int value) {
-    form_.VScroll1.setValue(clampToScrollRange(value));
+    controls_.listScroll.setValue(clampToScrollRange(value));
     if (editMode_)
         applyScrollValue();
 }
 
 void ParameterList::setScrollValue(int value) {
     const int clamped = clampToScrollRange(value);
-    if (clamped == form_.VScroll1.value())
+    if (clamped == controls_.listScroll.value())
         return;
-    form_.VScroll1.setValue(clamped);
+    controls_.listScroll.setValue(clamped);
     // Setting the bar from code moves the selection like the operator moving it.
     if (editMode_)
         applyScrollValue();
 }
 
 void ParameterList::stepScrollBar(int delta) {
-    setScrollValue(form_.VScroll1.value() + delta);
+    setScrollValue(controls_.listScroll.value() + delta);
 }
 
 void ParameterList::applyScrollValue() {
-    const int value = form_.VScroll1.value();
+    const int value = controls_.listScroll.value();
     const int d = value - top_;
     if (d < 0) {
         top_ = value;
@@ -204,7 +208,7 @@ void ParameterList::colourRows() {
 }
 
 void ParameterList::colourRow(int row, bool selected) {
-    Control& text = form_.Label1[at(row)];
+    Control& text = controls_.rowTexts[at(row)];
     text.setBackColor(selected ? kSelectedBack : kPlainBack);
     text.setForeColor(selected ? kSelectedFore : kPlainFore);
     const Color valueFore = selected ? kSelectedFore : kPlainFore;
@@ -213,7 +217,7 @@ void ParameterList::colourRow(int row, bool selected) {
     if (flashing() && row == flashRow_) {
         flashSavedColour_ = valueFore;
     } else {
-        form_.Label11[at(row)].setForeColor(valueFore);
+        controls_.rowValues[at(row)].setForeColor(valueFore);
     }
 }
 
@@ -388,7 +392,7 @@ bool ParameterList::keyEnter() {
     if (schedulerBusy && schedulerBusy())
         return false;
     if (changeRequested)
-        changeRequested(p->ParamCode, CleanValue(p->ParamValue), selectedIndex());
+        changeRequested(p->code, cleanValue(p->value), selectedIndex());
     return true;
 }
 
@@ -399,13 +403,13 @@ void ParameterList::onKeyPress(char ch) {
     if (p == nullptr || p->isHeading())
         return;
 
-    if (p->ParamCode == kBaudRateCode && !isBaudRateKey(ch)) {
+    if (p->code == kBaudRateRegister && !isBaudRateKey(ch)) {
         flashRefused();
         return;
     }
     // Any attempt at a value counts as a change, even one the position then refuses.
-    if (isValueKey(ch) && parFileChanged != nullptr)
-        *parFileChanged = true;
+    if (isValueKey(ch) && fileChanged != nullptr)
+        *fileChanged = true;
 
     if (replaceCharacter(*p, ch))
         moveCursor(+1);
@@ -420,19 +424,19 @@ bool ParameterList::replaceCharacter(Parameter& parameter, char ch) {
     } else if (cursor_ == format.decimalPos || !isDigit(ch)) {
         return false;
     }
-    std::string text = parameter.ParamValue;
+    std::string text = parameter.value;
     if (cursor_ < 0 || at(cursor_) >= text.size())
         return false;
     text[at(cursor_)] = ch;
 
     if (format.signKind == kSignKindHash && text.front() == '#') {
-        const Parameter* rangeEntry = description_.find(kHashRangeCode);
-        text = LimitHashValue(text, rangeEntry != nullptr ? &rangeEntry->format : nullptr);
+        const Parameter* rangeEntry = description_.find(kHashRangeRegister);
+        text = limitHashValue(text, rangeEntry != nullptr ? &rangeEntry->format : nullptr);
     } else {
-        text = LimitValue(text, format);
+        text = limitValue(text, format);
     }
-    parameter.ParamValue = text;
-    form_.Label11[at(row_)].setCaption(text);
+    parameter.value = text;
+    controls_.rowValues[at(row_)].setCaption(text);
     return true;
 }
 
@@ -441,9 +445,9 @@ void ParameterList::flashRefused() {
         endFlash();
     if (!flashing()) {
         flashRow_ = row_;
-        flashSavedColour_ = form_.Label11[at(row_)].foreColor();
+        flashSavedColour_ = controls_.rowValues[at(row_)].foreColor();
     }
-    form_.Label11[at(row_)].setForeColor(kRefusedFore);
+    controls_.rowValues[at(row_)].setForeColor(kRefusedFore);
     // Each refused key shows red for the full time again; enabling anew restarts the interval.
     flashTimer_->setEnabled(false);
     flashTimer_->setEnabled(true);
@@ -453,7 +457,7 @@ void ParameterList::endFlash() {
     if (!flashing())
         return;
     flashTimer_->setEnabled(false);
-    form_.Label11[at(flashRow_)].setForeColor(flashSavedColour_);
+    controls_.rowValues[at(flashRow_)].setForeColor(flashSavedColour_);
 }
 
 }  // namespace qu32

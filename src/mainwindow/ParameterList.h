@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "mainwindow/Form1.h"
+#include "mainwindow/MainWindowControls.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
@@ -17,17 +17,14 @@ namespace qu32 {
 inline constexpr int kDefaultCharacterWidth = 8;
 // How long a refused key of the baud-rate parameter shows its value red.
 inline constexpr int kRefusedKeyFlashMs = 500;
-// The register that holds the unit's baud-rate code.
-inline constexpr char kBaudRateCode[] = "91";
-// The register whose range limits values typed with "#".
-inline constexpr char kHashRangeCode[] = "01";
 
 // The 25-row window over the parameter table: scrolling, selection, the edit cursor and the
 // in-place editing of the selected value. It works on the main window's controls and on the
 // unit description; everything else it needs comes through the hooks below.
 class ParameterList {
   public:
-    ParameterList(Form1& form, UnitDescription& description, EventLoop& loop, Dialogs& dialogs);
+    ParameterList(MainWindowControls& controls, UnitDescription& description, EventLoop& loop,
+                  Dialogs& dialogs);
     ParameterList(const ParameterList&) = delete;
     ParameterList& operator=(const ParameterList&) = delete;
 
@@ -38,11 +35,11 @@ class ParameterList {
     // Hands an edited value to the unit: register code, wire form, parameter index.
     std::function<void(const std::string& code, const std::string& wireValue, int index)>
         changeRequested;
-    // Moves the keyboard focus to VScroll1; the window answers with onFocusGained(). Without
-    // it, the focus is taken to arrive at once.
+    // Moves the keyboard focus to the list's scroll bar; the window answers with onFocusGained().
+    // Without it, the focus is taken to arrive at once.
     std::function<void()> requestFocus;
     // The window's flag that the parameter set differs from its file; editing sets it.
-    bool* parFileChanged = nullptr;
+    bool* fileChanged = nullptr;
 
     // Start-up state: first row on top and selected, cursor on the sign, not editing, and a
     // scroll bar with nothing to scroll.
@@ -66,7 +63,7 @@ class ParameterList {
     // The operator moved the scroll bar to `value` with the mouse; its key steps happen inside
     // onKeyDown.
     void onScrollValueChanged(int value);
-    // A click on Label1 or Label11 of `row`.
+    // A click on the text or the value of `row`.
     void onRowClicked(int row);
     // Key-down of the window, before the scroll bar sees the key. True when the key was handled
     // here, the scroll bar's own step of Up, Down and Tab included; the window then passes it on
@@ -75,7 +72,7 @@ class ParameterList {
     // A typed character (Enter is '\r').
     void onKeyPress(char ch);
 
-    // Layout of the edit cursor: Line4 stands under character n of the value label at
+    // Layout of the edit cursor: it stands under character n of the value label at
     // left + n * characterWidth.
     void setCharacterWidth(int width) { characterWidth_ = width; }
 
@@ -107,7 +104,7 @@ class ParameterList {
     void flashRefused();
     void endFlash();
 
-    Form1& form_;
+    MainWindowControls& controls_;
     UnitDescription& description_;
     Dialogs& dialogs_;
     std::unique_ptr<Timer> flashTimer_;

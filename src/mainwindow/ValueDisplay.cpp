@@ -93,10 +93,10 @@ bool ValueDisplay::usesPercentage(const std::string& unitType) {
 }
 
 void ValueDisplay::show(const BarPicture& picture) {
-    form_.Panel3D5.setCaption(picture.text);
+    controls_.valueText.setCaption(picture.text);
     for (std::size_t i = 0; i < picture.segments.size(); ++i) {
         // Repainting a segment in the colour it already has makes the bar flicker.
-        Control& segment = form_.Panel3D4[i];
+        Control& segment = controls_.barSegments[i];
         if (segment.backColor() != picture.segments[i])
             segment.setBackColor(picture.segments[i]);
     }

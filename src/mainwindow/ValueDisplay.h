@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mainwindow/Form1.h"
+#include "mainwindow/MainWindowControls.h"
 #include "platform/Controls.h"
 
 namespace qu32 {
@@ -37,7 +37,7 @@ BarPicture percentPicture(std::int32_t value);
 // The monitor's value text and bar on the main window.
 class ValueDisplay {
   public:
-    explicit ValueDisplay(Form1& form) : form_(form) {}
+    explicit ValueDisplay(MainWindowControls& controls) : controls_(controls) {}
 
     void showPlain(std::int32_t value);
     void showPercent(std::int32_t value);
@@ -50,7 +50,7 @@ class ValueDisplay {
   private:
     void show(const BarPicture& picture);
 
-    Form1& form_;
+    MainWindowControls& controls_;
 };
 
 }  // namespace qu32

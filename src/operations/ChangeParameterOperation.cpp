@@ -2,22 +2,14 @@
 
 #include <exception>
 
-#include "mainwindow/MainWindow.h"
-#include "operations/ControlOperation.h"
+#include "operations/OperationSteps.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32 {
 
-void clsChangeParameterOperation::Add(const std::string& code, const std::string& value,
-                                      int activePar) {
-    setCode(code);
-    setValue(value);
-    activePar_ = activePar;
-}
-
-std::int32_t clsChangeParameterOperation::Execute() {
+Result ChangeParameterOperation::execute() {
     try {
-        return sendAndReadBack() ? 1 : fail(kTransmissionErrorText);
+        return sendAndReadBack() ? Result::Ok : fail(kTransmissionErrorText);
     } catch (const std::exception& e) {
         return fail(e.what());
     } catch (...) {
@@ -26,36 +18,35 @@ std::int32_t clsChangeParameterOperation::Execute() {
 }
 
 // Stops at the first step that fails; the edited text then stays on the screen.
-bool clsChangeParameterOperation::sendAndReadBack() {
-    Parameter* p = steps::parameterAt(window_, activePar_);
+bool ChangeParameterOperation::sendAndReadBack() {
+    Parameter* p = steps::parameterAt(host_, index_);
     if (p == nullptr)
         return false;
-    const GroupSettings& group = window_.unit.group;
-    if (steps::writeRegister(window_, Code(), Value(), kWriteAttempts) != 1)
+    const GroupRegisters& group = host_.unit().group;
+    if (steps::write(host_, code_, value_, kWriteAttempts) != Result::Ok)
         return false;
-    if (steps::writeRegister(window_, group.ActivateCode, kCommandValue) != 1)
+    if (steps::write(host_, group.activateCode, kCommandValue) != Result::Ok)
         return false;
-    steps::pause(window_, kActivateSettleMs);
+    steps::pause(host_, kActivateSettleMs);
     // The store command and the read-back must reach the unit where it listens now.
-    if (window_.ChangeSerial(Code(), Value()))
-        steps::pause(window_, kAfterReopenTransmitMs);
-    if (steps::writeRegister(window_, group.StoreCode, kCommandValue) != 1)
+    if (host_.followSerialChange({{code_, value_}}))
+        steps::pause(host_, kAfterReopenTransmitMs);
+    if (steps::write(host_, group.storeCode, kCommandValue) != Result::Ok)
         return false;
-    steps::pause(window_, kStoreSettleMs);
+    steps::pause(host_, kStoreSettleMs);
     std::string text;
-    if (steps::readRegister(window_, Code(), text) < 0)
+    if (steps::read(host_, code_, text) != Result::Ok)
         return false;
-    p->UnitValue = p->ParamValue;
-    p->ParamValue = FormatValue(text, p->format);
-    window_.list.paint();
+    p->unitValue = p->value;
+    p->value = formatValue(text, p->format);
+    host_.repaintList();
     return true;
 }
 
-std::int32_t clsChangeParameterOperation::fail(const std::string& text) {
-    Dialogs& dialogs = window_.link.dialogs();
-    dialogs.beep();
-    dialogs.messageBox(text, window_.company.titleText, MsgButtons::Ok, MsgIcon::Exclamation);
-    return kOperationAborted;
+Result ChangeParameterOperation::fail(const std::string& text) {
+    host_.dialogs().beep();
+    host_.link().observer().showMessage(text, MsgButtons::Ok, MsgIcon::Exclamation);
+    return Result::Aborted;
 }
 
 }  // namespace qu32

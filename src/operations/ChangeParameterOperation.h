@@ -1,13 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "operations/IBaseOperation.h"
+#include "operations/Operation.h"
+#include "operations/OperationHost.h"
 
 namespace qu32 {
-
-class MainWindow;
 
 inline constexpr char kTransmissionErrorText[] = "Transmission error!";
 // Time the unit takes to put a value into its EEPROM before it is read back.
@@ -15,26 +13,28 @@ inline constexpr int kStoreSettleMs = 300;
 
 // Sends one edited parameter to the unit: written, activated, stored in the unit's EEPROM and
 // read back. Any failure ends it with a message box.
-class clsChangeParameterOperation : public IBaseOperation {
+class ChangeParameterOperation : public Operation {
   public:
-    explicit clsChangeParameterOperation(MainWindow& window) : window_(window) {}
+    // `code` and `value` in wire form; `index` is the parameter's index in the description.
+    ChangeParameterOperation(OperationHost& host, std::string code, std::string value, int index)
+        : host_(host), code_(std::move(code)), value_(std::move(value)), index_(index) {}
 
-    std::string OperationType() const override { return kChangeParameterOperationType; }
+    OperationKind kind() const override { return OperationKind::ChangeParameter; }
+    const std::string& code() const { return code_; }
+    const std::string& value() const { return value_; }
+    int index() const { return index_; }
 
-    // `code` and `value` in wire form; `activePar` is the parameter's index in the description.
-    void Add(const std::string& code, const std::string& value, int activePar);
-
-    int ActivePar() const { return activePar_; }
-
-    // 1 when the value is in the unit and shown as read back; kOperationAborted otherwise.
-    std::int32_t Execute() override;
+    // Ok when the value is in the unit and shown as read back; Result::Aborted otherwise.
+    Result execute() override;
 
   private:
     bool sendAndReadBack();
-    std::int32_t fail(const std::string& text);
+    Result fail(const std::string& text);
 
-    MainWindow& window_;
-    int activePar_ = -1;
+    OperationHost& host_;
+    std::string code_;
+    std::string value_;
+    int index_ = -1;
 };
 
 }  // namespace qu32

@@ -1,13 +1,10 @@
 #include "operations/ControlOperation.h"
 
-#include <algorithm>
 #include <exception>
-#include <stdexcept>
-#include <utility>
 #include <vector>
 
-#include "mainwindow/MainWindow.h"
-#include "serial/ProtocolError.h"
+#include "operations/OperationSteps.h"
+#include "unit/StatusWords.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32 {
@@ -18,140 +15,67 @@ constexpr char kTransmitCaption[] = "Tra&nsmit";
 constexpr char kTransmitAllCaption[] = "Transmit &All";
 constexpr char kReadCaption[] = "&Read";
 // The store button comes back with this spelling after showing its outcome.
-constexpr char kStoreEEPromAfterCaption[] = "&Store EEprom";
+constexpr char kStoreAfterCaption[] = "&Store EEprom";
 constexpr char kResetRelease[] = "0";
 constexpr char kResetSet[] = "1";
-constexpr char kProgressSeparator[] = "  -  ";
 
 std::string indexed(const char* text, int index) {
     return std::string(text) + "[" + std::to_string(index) + "]";
 }
 
-bool bitSet(std::int16_t word, int mask) {
-    return (static_cast<std::uint16_t>(word) & static_cast<unsigned>(mask)) != 0;
-}
-
 }  // namespace
 
-namespace steps {
-
-int writeRegister(MainWindow& window, const std::string& code, const std::string& value,
-                  int attempts) {
-    int r = kErrTimeoutHeader;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        r = window.link.Transmit_Parameter(window.comm.UnitAddress, code, value);
-        if (r == 1)
-            break;
-    }
-    return r;
-}
-
-int readRegister(MainWindow& window, const std::string& code, std::string& text, int attempts) {
-    int r = kErrTimeoutHeader;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        text.assign(kRegisterTextLength, ' ');
-        r = window.link.Read_Parameter(window.comm.UnitAddress, code, text);
-        if (r > 0)
-            return r;
-    }
-    // The link empties the text of a failed read; callers format it like a blank answer.
-    text.assign(kRegisterTextLength, ' ');
-    return r;
-}
-
-void pause(MainWindow& window, int ms) {
-    window.link.loop().waitMs(ms);
-}
-
-void showOnButton(MainWindow& window, Control& button, const std::string& text, int ms,
-                  const std::string& restored) {
-    button.setCaption(text);
-    pause(window, ms);
-    button.setCaption(restored);
-}
-
-void showProgress(MainWindow& window, const std::string& text) {
-    window.form.window.setCaption(window.company.titleText + kProgressSeparator + text);
-}
-
-int parameterCount(const MainWindow& window) {
-    return std::clamp(window.unit.description.ParamCount, 0, kMaxParameters);
-}
-
-Parameter* parameterAt(MainWindow& window, int index) {
-    if (index < 0 || index >= parameterCount(window))
-        return nullptr;
-    return &window.unit.description.params[static_cast<std::size_t>(index)];
-}
-
-}  // namespace steps
-
-void clsControlOperation::Add(const std::string& code, const std::string& value, Control& control,
-                              const std::string& operationName, std::optional<int> activePar) {
-    setCode(code);
-    setValue(value);
-    control_ = &control;
-    operationName_ = operationName;
-    activePar_ = activePar;
-}
-
-Control& clsControlOperation::button() const {
-    if (control_ == nullptr)
-        throw std::logic_error("control operation without its button");
-    return *control_;
-}
-
-std::int32_t clsControlOperation::Execute() {
+Result ControlOperation::execute() {
     try {
-        if (operationName_ == kTransmitOperation)
-            return Transmit();
-        if (operationName_ == kTransmitAllOperation)
-            return TransmitAll();
-        if (operationName_ == kReadAllParametersOperation)
-            return ReadAllParameters();
-        if (operationName_ == kStoreEEPromOperation)
-            return StoreEEProm();
-        if (operationName_ == kResetOperation)
-            return Re_Set();
-        return kNeutralOperationResult;
+        switch (command_) {
+            case ControlCommand::Transmit:
+                return transmit();
+            case ControlCommand::TransmitAll:
+                return transmitAll();
+            case ControlCommand::ReadAll:
+                return readAll();
+            case ControlCommand::Store:
+                return store();
+            case ControlCommand::Reset:
+                return reset();
+        }
+        return Result::Ok;
     } catch (...) {
         // The button keeps whatever it showed when the fault struck.
-        return kOperationAborted;
+        return Result::Aborted;
     }
 }
 
-std::int32_t clsControlOperation::Transmit() {
-    Control& control = button();
-    Parameter* p = steps::parameterAt(window_, activePar_.value_or(-1));
+Result ControlOperation::transmit() {
+    Parameter* p = steps::parameterAt(host_, index_.value_or(-1));
     // A failed transmission leaves the button and the value as they were.
     if (p == nullptr)
-        return kOperationAborted;
-    if (steps::writeRegister(window_, Code(), Value(), kWriteAttempts) != 1)
-        return kOperationAborted;
-    if (steps::writeRegister(window_, window_.unit.group.ActivateCode, kCommandValue) != 1)
-        return kOperationAborted;
-    steps::pause(window_, kActivateSettleMs);
+        return Result::Aborted;
+    if (steps::write(host_, code_, value_, kWriteAttempts) != Result::Ok)
+        return Result::Aborted;
+    if (steps::write(host_, host_.unit().group.activateCode, kCommandValue) != Result::Ok)
+        return Result::Aborted;
+    steps::pause(host_, kActivateSettleMs);
     // The unit answers at its new address or speed from now on; read back there.
-    if (window_.ChangeSerial(Code(), Value()))
-        steps::pause(window_, kAfterReopenTransmitMs);
+    if (host_.followSerialChange({{code_, value_}}))
+        steps::pause(host_, kAfterReopenTransmitMs);
     std::string text;
-    if (steps::readRegister(window_, Code(), text, kReadBackAttempts) <= 0)
-        return kOperationAborted;
-    p->UnitValue = p->ParamValue;
-    p->ParamValue = FormatValue(text, p->format);
-    control.setCaption(kOkInfo);
-    window_.list.paint();
-    steps::pause(window_, kOutcomeShowMs);
-    control.setCaption(kTransmitCaption);
-    return 1;
+    if (steps::read(host_, code_, text, kReadBackAttempts) != Result::Ok)
+        return Result::Aborted;
+    p->unitValue = p->value;
+    p->value = formatValue(text, p->format);
+    button_.setCaption(kOkInfo);
+    host_.repaintList();
+    steps::pause(host_, kOutcomeShowMs);
+    button_.setCaption(kTransmitCaption);
+    return Result::Ok;
 }
 
-std::int32_t clsControlOperation::TransmitAll() {
-    Control& control = button();
-    if (steps::parameterCount(window_) < 1)
-        return kOperationAborted;
+Result ControlOperation::transmitAll() {
+    if (steps::parameterCount(host_) < 1)
+        return Result::Aborted;
     std::string abortText = kTimeoutInfo;
-    std::int32_t r = kOperationAborted;
+    Result r = Result::Aborted;
     try {
         r = transmitAllSteps(abortText);
     } catch (const std::exception& e) {
@@ -159,134 +83,129 @@ std::int32_t clsControlOperation::TransmitAll() {
     } catch (...) {
         abortText = kErrorInfo;
     }
-    if (r == 1)
+    if (r == Result::Ok)
         return r;
-    window_.refreshCaption();
-    window_.link.dialogs().beep();
-    steps::showOnButton(window_, control, abortText, kOutcomeShowMs, kTransmitAllCaption);
-    return kOperationAborted;
+    host_.refreshCaption();
+    host_.dialogs().beep();
+    steps::showOnButton(host_, button_, abortText, kOutcomeShowMs, kTransmitAllCaption);
+    return Result::Aborted;
 }
 
-std::int32_t clsControlOperation::transmitAllSteps(std::string& abortText) {
-    Control& control = button();
-    UnitDescription& d = window_.unit.description;
-    const int count = steps::parameterCount(window_);
+Result ControlOperation::transmitAllSteps(std::string& abortText) {
+    UnitDescription& d = host_.unit().description;
+    const int count = steps::parameterCount(host_);
     int errors = 0;
     // Only what the unit took may move the PC to new serial settings.
-    std::vector<std::pair<std::string, std::string>> accepted;
+    std::vector<WrittenValue> accepted;
 
     for (int i = 0; i < count; ++i) {
-        steps::showProgress(window_, indexed("... Transmit Parameter", i));
-        const Parameter& p = d.params[static_cast<std::size_t>(i)];
+        steps::showProgress(host_, indexed("... Transmit Parameter", i));
+        const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading())
             continue;
-        const std::string wire = CleanValue(p.ParamValue);
-        const int r = steps::writeRegister(window_, p.ParamCode, wire, kWriteAttempts);
-        if (r == kErrNotAck) {
+        const std::string wire = cleanValue(p.value);
+        const Result r = steps::write(host_, p.code, wire, kWriteAttempts);
+        if (r == Result::NotAcknowledged) {
             ++errors;
             continue;
         }
-        if (r != 1) {
+        if (r != Result::Ok) {
             abortText = kTimeoutInfo;
-            return kOperationAborted;
+            return Result::Aborted;
         }
-        accepted.emplace_back(p.ParamCode, wire);
+        accepted.push_back({p.code, wire});
     }
 
-    steps::showProgress(window_, "... Activate Data");
-    if (steps::writeRegister(window_, window_.unit.group.ActivateCode, kCommandValue) != 1) {
+    steps::showProgress(host_, "... Activate Data");
+    if (steps::write(host_, host_.unit().group.activateCode, kCommandValue) != Result::Ok) {
         abortText = kTimeoutInfo;
-        return kOperationAborted;
+        return Result::Aborted;
     }
-    steps::pause(window_, kActivateSettleMs);
-    if (window_.ChangeSerial(accepted))
-        steps::pause(window_, kAfterReopenTransmitAllMs);
+    steps::pause(host_, kActivateSettleMs);
+    if (host_.followSerialChange(accepted))
+        steps::pause(host_, kAfterReopenTransmitAllMs);
 
     for (int i = 0; i < count; ++i) {
-        Parameter& p = d.params[static_cast<std::size_t>(i)];
-        p.UnitValue = p.ParamValue;
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
+        p.unitValue = p.value;
     }
 
     for (int i = 0; i < count; ++i) {
-        steps::showProgress(window_, indexed("... Read Parameter", i));
-        Parameter& p = d.params[static_cast<std::size_t>(i)];
+        steps::showProgress(host_, indexed("... Read Parameter", i));
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading())
             continue;
         std::string text;
-        const int r = steps::readRegister(window_, p.ParamCode, text);
-        if (r > 0) {
-            p.ParamValue = FormatValue(text, p.format);
-        } else if (r == kErrUnknownCode) {
+        const Result r = steps::read(host_, p.code, text);
+        if (r == Result::Ok) {
+            p.value = formatValue(text, p.format);
+        } else if (r == Result::UnknownCode) {
             ++errors;
         } else {
             abortText = kTimeoutInfo;
-            return kOperationAborted;
+            return Result::Aborted;
         }
     }
 
-    window_.list.paint();
+    host_.repaintList();
     if (errors == 0) {
-        steps::showOnButton(window_, control, kOkInfo, kTransmitAllOutcomeShowMs,
+        steps::showOnButton(host_, button_, kOkInfo, kTransmitAllOutcomeShowMs,
                             kTransmitAllCaption);
     } else {
-        window_.link.dialogs().beep();
-        steps::showOnButton(window_, control, kErrorsInfo, kTransmitAllOutcomeShowMs,
+        host_.dialogs().beep();
+        steps::showOnButton(host_, button_, kErrorsInfo, kTransmitAllOutcomeShowMs,
                             kTransmitAllCaption);
     }
-    window_.refreshCaption();
-    return 1;
+    host_.refreshCaption();
+    return Result::Ok;
 }
 
-std::int32_t clsControlOperation::ReadAllParameters() {
-    Control& control = button();
-    UnitDescription& d = window_.unit.description;
-    const int count = steps::parameterCount(window_);
-    window_.ParFileChanged = true;
-    int last = 1;
+Result ControlOperation::readAll() {
+    UnitDescription& d = host_.unit().description;
+    const int count = steps::parameterCount(host_);
+    host_.markFileChanged();
+    Result last = Result::Ok;
     // A register that cannot be read is shown and passed over; the rest of the list is still
     // worth reading.
     for (int i = 0; i < count; ++i) {
-        Parameter& p = d.params[static_cast<std::size_t>(i)];
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading()) {
-            p.ParamValue.clear();
+            p.value.clear();
             continue;
         }
         std::string text;
-        last = steps::readRegister(window_, p.ParamCode, text);
-        steps::showProgress(window_, indexed("... Read Parameter", i));
-        if (last <= 0) {
-            window_.link.dialogs().beep();
-            steps::showOnButton(window_, control, kErrorInfo, kOutcomeShowMs, kReadCaption);
-            window_.link.dialogs().setMousePointer(MousePointer::Default);
+        last = steps::read(host_, p.code, text);
+        steps::showProgress(host_, indexed("... Read Parameter", i));
+        if (last != Result::Ok) {
+            host_.dialogs().beep();
+            steps::showOnButton(host_, button_, kErrorInfo, kOutcomeShowMs, kReadCaption);
+            host_.dialogs().setMousePointer(MousePointer::Default);
         }
-        p.ParamValue = FormatValue(text, p.format);
+        p.value = formatValue(text, p.format);
     }
-    window_.list.paint();
-    window_.refreshCaption();
-    steps::showOnButton(window_, control, kOkInfo, kOutcomeShowMs, kReadCaption);
+    host_.repaintList();
+    host_.refreshCaption();
+    steps::showOnButton(host_, button_, kOkInfo, kOutcomeShowMs, kReadCaption);
     return last;
 }
 
-std::int32_t clsControlOperation::StoreEEProm() {
-    Control& control = button();
-    const int r = steps::writeRegister(window_, Code(), Value());
-    if (r != 1)
-        window_.link.dialogs().beep();
-    steps::showOnButton(window_, control, r == 1 ? kOkInfo : kErrorInfo, kOutcomeShowMs,
-                        kStoreEEPromAfterCaption);
+Result ControlOperation::store() {
+    const Result r = steps::write(host_, code_, value_);
+    if (r != Result::Ok)
+        host_.dialogs().beep();
+    steps::showOnButton(host_, button_, r == Result::Ok ? kOkInfo : kErrorInfo, kOutcomeShowMs,
+                        kStoreAfterCaption);
     return r;
 }
 
-std::int32_t clsControlOperation::Re_Set() {
-    Control& control = button();
-    const bool wasOn = bitSet(window_.unit.status.SerialInputWord, window_.unit.group.ResetMask);
-    const int r =
-        steps::writeRegister(window_, Code(), wasOn ? kResetRelease : kResetSet, kWriteAttempts);
-    if (r != 1)
-        window_.link.dialogs().beep();
+Result ControlOperation::reset() {
+    const bool wasOn = isBitSet(host_.unit().status.pcInputs, host_.unit().group.resetMask);
+    const Result r = steps::write(host_, code_, wasOn ? kResetRelease : kResetSet, kWriteAttempts);
+    if (r != Result::Ok)
+        host_.dialogs().beep();
     // After a failed write the unit keeps the state it had before the click.
-    const bool nowOn = r == 1 ? !wasOn : wasOn;
-    steps::showOnButton(window_, control, r == 1 ? kOkInfo : kErrorInfo, kOutcomeShowMs,
+    const bool nowOn = r == Result::Ok ? !wasOn : wasOn;
+    steps::showOnButton(host_, button_, r == Result::Ok ? kOkInfo : kErrorInfo, kOutcomeShowMs,
                         nowOn ? kResetOnCaption : kResetOffCaption);
     return r;
 }

@@ -1,36 +1,38 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "operations/IBaseOperation.h"
-#include "platform/Controls.h"
+#include "operations/Operation.h"
+#include "operations/OperationHost.h"
 
 namespace qu32 {
 
-class MainWindow;
-
 // Drives one of the unit's PC-controlled inputs from its input button and shows the outcome on
 // that button for a moment.
-class clsInputOperation : public IBaseOperation {
+class InputOperation : public Operation {
   public:
-    explicit clsInputOperation(MainWindow& window) : window_(window) {}
+    // Writes `value` to the input's command register `code`.
+    InputOperation(OperationHost& host, Control& button, std::string code, std::string value,
+                   std::string successInfo, std::string errorInfo)
+        : host_(host),
+          button_(button),
+          code_(std::move(code)),
+          value_(std::move(value)),
+          successInfo_(std::move(successInfo)),
+          errorInfo_(std::move(errorInfo)) {}
 
-    std::string OperationType() const override { return kInputOperationType; }
+    OperationKind kind() const override { return OperationKind::Input; }
+    const std::string& code() const { return code_; }
+    const std::string& value() const { return value_; }
 
-    void Add(const std::string& code, const std::string& value, Control& controlObject,
-             const std::string& successInfo, const std::string& errorInfo);
-
-    Control* ControlObject() const { return controlObject_; }
-    const std::string& SuccessInfo() const { return successInfo_; }
-    const std::string& ErrorInfo() const { return errorInfo_; }
-
-    // The last write result; kOperationAborted on a fault.
-    std::int32_t Execute() override;
+    // The last write result; Result::Aborted on a fault.
+    Result execute() override;
 
   private:
-    MainWindow& window_;
-    Control* controlObject_ = nullptr;
+    OperationHost& host_;
+    Control& button_;
+    std::string code_;
+    std::string value_;
     std::string successInfo_;
     std::string errorInfo_;
 };

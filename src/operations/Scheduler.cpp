@@ -4,79 +4,48 @@ namespace qu32 {
 
 namespace {
 
-bool isUnitOperation(const std::string& type) {
-    return type == kInputOperationType || type == kChangeParameterOperationType ||
-           type == kControlOperationType;
-}
-
-// An operation that cannot even name its type is treated like one without a type.
-std::string typeOf(const IBaseOperation& operation) {
-    try {
-        return operation.OperationType();
-    } catch (...) {
-        return {};
-    }
-}
-
-std::string testOf(const IBaseOperation& operation) {
-    try {
-        return operation.Test();
-    } catch (...) {
-        return {};
-    }
+bool isUnitOperation(OperationKind kind) {
+    return kind == OperationKind::Input || kind == OperationKind::ChangeParameter ||
+           kind == OperationKind::Control;
 }
 
 }  // namespace
 
-std::string clsScheduler::OperationType() const {
-    return pending_ ? typeOf(*pending_) : std::string();
+OperationKind Scheduler::pendingKind() const {
+    return pending_ ? pending_->kind() : OperationKind::Neutral;
 }
 
-bool clsScheduler::Add(std::unique_ptr<IBaseOperation> operation) {
-    if (!busy_) {
+void Scheduler::offer(std::unique_ptr<Operation> operation) {
+    if (!pending_)
         pending_ = std::move(operation);
-        busy_ = true;
-    }
-    return busy_;
 }
 
-void clsScheduler::Clean() {
-    pending_.reset();
-    busy_ = false;
-}
-
-std::unique_ptr<IBaseOperation> clsScheduler::GetOperation() {
-    std::unique_ptr<IBaseOperation> operation = std::move(pending_);
-    busy_ = false;
-    if (!operation || typeOf(*operation).empty())
-        operation = std::make_unique<IBaseOperation>();
+std::unique_ptr<Operation> Scheduler::takeOperation() {
+    std::unique_ptr<Operation> operation = std::move(pending_);
+    if (!operation)
+        operation = std::make_unique<Operation>();
     return operation;
 }
 
-PendingRun runPendingOperation(clsScheduler& scheduler, bool communicationDisabled,
-                               Dialogs& dialogs) {
+PendingRun runPendingOperation(Scheduler& scheduler, bool communicationDisabled, Dialogs& dialogs) {
     PendingRun run;
-    if (!scheduler.IsBusy())
+    if (!scheduler.isBusy())
         return run;
     // The slot is empty before the operation runs: a click handled while it waits on the line
     // may already offer the next one.
-    std::unique_ptr<IBaseOperation> operation = scheduler.GetOperation();
-    if (testOf(*operation) != kBaseOperationType) {
-        run.outcome = PendingOutcome::NotConforming;
-    } else {
-        const std::string type = typeOf(*operation);
-        if (isUnitOperation(type) && communicationDisabled) {
-            run.outcome = PendingOutcome::Disabled;
-        } else if (isUnitOperation(type) || type == kGuiOperationType) {
-            run.outcome = PendingOutcome::Executed;
-            try {
-                run.result = operation->Execute();
-            } catch (...) {
-                run.result = kOperationAborted;
-            }
-        } else {
-            run.outcome = PendingOutcome::NotRunnable;
+    std::unique_ptr<Operation> operation = scheduler.takeOperation();
+    const OperationKind kind = operation->kind();
+    if (isUnitOperation(kind) && communicationDisabled) {
+        run.outcome = PendingOutcome::Disabled;
+    } else if (isUnitOperation(kind) || kind == OperationKind::Gui) {
+        run.outcome = PendingOutcome::Executed;
+        try {
+            run.result = operation->execute();
+        } catch (...) {
+            run.result = Result::Aborted;
         }
+    } else {
+        run.outcome = PendingOutcome::NotRunnable;
     }
     operation.reset();
     dialogs.setMousePointer(MousePointer::Default);

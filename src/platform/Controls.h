@@ -26,7 +26,7 @@ class Control {
     enum class Kind {
         Window,
         Label,
-        Panel3D,
+        Panel,
         Button,
         Frame,
         MenuEntry,

@@ -9,7 +9,7 @@ enum class MsgIcon { None, Stop, Question, Exclamation, Information };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 enum class MousePointer { Default, Hourglass };
 
-class Form13;
+class FirmwareChoiceDialog;
 
 // Message boxes and the other small modal interactions. Texts are ISO-8859-1; line breaks
 // inside a message are single carriage returns.
@@ -20,10 +20,10 @@ class Dialogs {
                                  MsgButtons buttons, MsgIcon icon) = 0;
     virtual void beep() = 0;
     virtual void setMousePointer(MousePointer pointer) = 0;
-    // Shows the firmware-selection dialog modally: the operator edits its list text and presses
-    // one of its buttons. Returning without a press is closing the window. A program without
-    // windows cannot ask, so by default nothing is pressed.
-    virtual void showForm13(Form13& form) { static_cast<void>(form); }
+    // Shows the firmware choice modally: the operator edits its list text and presses one of its
+    // buttons. Returning without a press is closing the window. A program without windows cannot
+    // ask, so by default nothing is pressed.
+    virtual void showFirmwareChoice(FirmwareChoiceDialog& dialog) { static_cast<void>(dialog); }
 };
 
 }  // namespace qu32

@@ -4,7 +4,7 @@
 
 namespace qu32 {
 
-void EventLoop::wait(int& ms) {
+void EventLoop::wait(int ms) {
     if (ms < 0)
         ms = -ms;
     // The event is never set, so each waitFor() sleeps until the remaining time is over while

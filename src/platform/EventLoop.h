@@ -39,9 +39,8 @@ class EventLoop {
     // Returns true (and resets the event) when it was set.
     virtual bool waitFor(WakeEvent& event, int maxMs) = 0;
 
-    // Pauses while keeping events flowing. A negative argument is made positive in place.
-    void wait(int& ms);
-    void waitMs(int ms) { wait(ms); }
+    // Pauses for `ms` (its magnitude, when negative) while keeping events flowing.
+    void wait(int ms);
 };
 
 }  // namespace qu32

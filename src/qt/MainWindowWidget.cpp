@@ -24,7 +24,6 @@
 
 #include "qt/QtControlMirror.h"
 #include "settings/ConfigFile.h"
-#include "settings/ProgramFolder.h"
 
 namespace qu32 {
 
@@ -178,12 +177,12 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
     QPoint origin;
     if (screen.width <= 0 || screen.height <= 0)
         screen = availableScreen(origin);
-    Form1& form = logic_.form;
-    layoutForm1(form, screen);
-    Geometry window = form.window.geometry();
+    MainWindowControls& controls = logic_.controls;
+    layoutMainWindow(controls, screen);
+    Geometry window = controls.window.geometry();
     window.left += origin.x();
     window.top += origin.y();
-    form.window.setGeometry(window);
+    controls.window.setGeometry(window);
 
     setWindowIcon(programIcon());
     central_ = new QWidget(this);
@@ -191,11 +190,11 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
     buildWidgets();
     buildMenus();
     placeHeadings(screen);
-    bindWidget(form.window, *this);
+    bindWidget(controls.window, *this);
 
     // The edit cursor stands under one character of the value, so values are drawn in a font
     // whose characters all have one width, and the logic is told that width.
-    const QFontMetrics metrics(widgetOf(form.Label11[0])->font());
+    const QFontMetrics metrics(widgetOf(controls.rowValues[0])->font());
     logic_.list.setCharacterWidth(metrics.horizontalAdvance(QLatin1Char('0')));
 
     logic_.list.requestFocus = [this] {
@@ -208,7 +207,7 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
 }
 
 MainWindowWidget::~MainWindowWidget() {
-    logic_.form.forEachControl([](Control& c) { QtControlMirror::unbind(c); });
+    logic_.controls.forEachControl([](Control& c) { QtControlMirror::unbind(c); });
     logic_.list.requestFocus = nullptr;
     logic_.onClosed = nullptr;
 }
@@ -241,12 +240,12 @@ QPushButton* MainWindowWidget::addButton(Control& control, std::function<void()>
 }
 
 void MainWindowWidget::buildWidgets() {
-    Form1& form = logic_.form;
+    MainWindowControls& controls = logic_.controls;
     Commands& commands = logic_.commands;
 
     // Frames first, so that everything placed on them lies above.
-    for (Control* frame : {&form.Frame3D1, &form.Frame3D2, &form.Frame3D3, &form.Frame3D4,
-                           &form.Frame3D5, &form.Frame3D6})
+    for (Control* frame : {&controls.parameterFrame, &controls.commandFrame, &controls.inputFrame,
+                           &controls.outputFrame, &controls.monitorFrame, &controls.serialFrame})
         bindWidget(*frame, *new QGroupBox(central_));
 
     // Parameter rows: the text label spans the row, the value label lies over its right part.
@@ -258,7 +257,7 @@ void MainWindowWidget::buildWidgets() {
         text->setContentsMargins(kRowTextIndent, 0, 0, 0);
         text->onClick = [this, r] { logic_.list.onRowClicked(r); };
         text->installEventFilter(this);
-        bindWidget(form.Label1[static_cast<std::size_t>(r)], *text);
+        bindWidget(controls.rowTexts[static_cast<std::size_t>(r)], *text);
         texts[static_cast<std::size_t>(r)] = text;
     }
     for (int r = 0; r < kListRows; ++r) {
@@ -268,7 +267,7 @@ void MainWindowWidget::buildWidgets() {
         value->setIndent(0);
         value->onClick = [this, r] { logic_.list.onRowClicked(r); };
         value->installEventFilter(this);
-        bindWidget(form.Label11[static_cast<std::size_t>(r)], *value, true);
+        bindWidget(controls.rowValues[static_cast<std::size_t>(r)], *value, true);
         texts[static_cast<std::size_t>(r)]->overlay = value;
     }
 
@@ -280,35 +279,36 @@ void MainWindowWidget::buildWidgets() {
     scrollBar_->installEventFilter(this);
     QObject::connect(scrollBar_, &QScrollBar::valueChanged, this,
                      [this](int value) { logic_.list.onScrollValueChanged(value); });
-    bindWidget(form.VScroll1, *scrollBar_);
+    bindWidget(controls.listScroll, *scrollBar_);
 
-    addButton(form.Read_Pars, [&commands] { commands.Read_Pars_Click(); });
-    addButton(form.Transmit, [&commands] { commands.Transmit_Click(); });
-    addButton(form.TransmitAll, [&commands] { commands.TransmitAll_Click(); });
-    addButton(form.StoreEEProm, [&commands] { commands.StoreEEProm_Click(); });
-    addButton(form.Re_Set, [&commands] { commands.Re_Set_Click(); });
+    addButton(controls.readAllButton, [&commands] { commands.readAllClicked(); });
+    addButton(controls.transmitButton, [&commands] { commands.transmitClicked(); });
+    addButton(controls.transmitAllButton, [&commands] { commands.transmitAllClicked(); });
+    addButton(controls.storeButton, [&commands] { commands.storeClicked(); });
+    addButton(controls.resetButton, [&commands] { commands.resetClicked(); });
 
     for (int k = 0; k < kInputButtons; ++k)
-        addButton(form.Command1[static_cast<std::size_t>(k)],
-                  [&commands, k] { commands.Command1_Click(k); });
+        addButton(controls.inputButtons[static_cast<std::size_t>(k)],
+                  [&commands, k] { commands.inputButtonClicked(k); });
     const std::pair<std::array<Control, kInputButtons>*, const char*> inputs[] = {
-        {&form.Panel3D1, kHeadingTips[0]},
-        {&form.Panel3D2, kHeadingTips[1]},
-        {&form.Panel3D3, kHeadingTips[2]},
+        {&controls.inputPcPanels, kHeadingTips[0]},
+        {&controls.inputExternalPanels, kHeadingTips[1]},
+        {&controls.inputBusPanels, kHeadingTips[2]},
     };
     for (const auto& [panels, tip] : inputs) {
         for (Control& c : *panels)
             addPanel(c)->setToolTip(QString::fromLatin1(tip));
     }
-    for (Control& c : form.Panel3D16)
+    for (Control& c : controls.outputPanels)
         addPanel(c);
 
-    for (Control* c : {&form.Panel3D20, &form.portPanel, &form.unitPanel, &form.formatPanel})
+    for (Control* c :
+         {&controls.activityPanel, &controls.portPanel, &controls.unitPanel, &controls.formatPanel})
         addPanel(*c);
 
-    addPanel(form.monitorTitle);
-    addPanel(form.Panel3D5);
-    for (Control& c : form.Panel3D4)
+    addPanel(controls.monitorTitle);
+    addPanel(controls.valueText);
+    for (Control& c : controls.barSegments)
         addPanel(c);
     const Qt::Alignment markAlignment[kScaleMarks] = {
         Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter, Qt::AlignRight | Qt::AlignVCenter};
@@ -316,9 +316,9 @@ void MainWindowWidget::buildWidgets() {
         auto* mark = new QLabel(central_);
         mark->setAlignment(markAlignment[k]);
         // Scale marks are printed on the monitor's face, not on panels of their own.
-        bindWidget(form.Panel3D10[static_cast<std::size_t>(k)], *mark, true);
+        bindWidget(controls.scaleMarks[static_cast<std::size_t>(k)], *mark, true);
     }
-    for (Control& line : form.scaleLines) {
+    for (Control& line : controls.scaleLines) {
         auto* widget = new QWidget(central_);
         widget->setAttribute(Qt::WA_TransparentForMouseEvents);
         bindWidget(line, *widget);
@@ -327,7 +327,7 @@ void MainWindowWidget::buildWidgets() {
     // The edit cursor lies above the rows it underlines and never takes a click from them.
     auto* cursor = new QWidget(central_);
     cursor->setAttribute(Qt::WA_TransparentForMouseEvents);
-    bindWidget(form.Line4, *cursor);
+    bindWidget(controls.editCursor, *cursor);
     cursor->raise();
     installEventFilter(this);
 }
@@ -343,7 +343,7 @@ QAction* MainWindowWidget::addAction(QMenu& menu, Control& control,
 }
 
 void MainWindowWidget::buildMenus() {
-    Form1& form = logic_.form;
+    MainWindowControls& controls = logic_.controls;
     Commands& commands = logic_.commands;
     auto addMenu = [this](Control& control) {
         QMenu* menu = menuBar()->addMenu(QString());
@@ -353,29 +353,30 @@ void MainWindowWidget::buildMenus() {
         return menu;
     };
 
-    QMenu* file = addMenu(form.mnFile);
-    addAction(*file, form.mnOpen, [&commands] { commands.mnOpen_Click(); });
-    addAction(*file, form.mnClose, [&commands] { commands.mnClose_Click(); });
+    QMenu* file = addMenu(controls.fileMenu);
+    addAction(*file, controls.openEntry, [&commands] { commands.openClicked(); });
+    addAction(*file, controls.closeEntry, [&commands] { commands.closeClicked(); });
     file->addSeparator();
-    addAction(*file, form.mnSave, [&commands] { commands.mnSave_Click(); });
-    addAction(*file, form.mnSaveAs, [&commands] { commands.mnSaveAs_Click(); });
+    addAction(*file, controls.saveEntry, [&commands] { commands.saveClicked(); });
+    addAction(*file, controls.saveAsEntry, [&commands] { commands.saveAsClicked(); });
     file->addSeparator();
-    addAction(*file, form.mnPrint, [&commands] { commands.mnPrint_Click(); });
+    addAction(*file, controls.printEntry, [&commands] { commands.printClicked(); });
     file->addSeparator();
-    addAction(*file, form.mnDisable, [&commands] { commands.mnDisable_Click(); });
+    addAction(*file, controls.disableEntry, [&commands] { commands.disableClicked(); });
     file->addSeparator();
-    addAction(*file, form.mnExit, [&commands] { commands.mnExit_Click(); });
+    addAction(*file, controls.exitEntry, [&commands] { commands.exitClicked(); });
 
-    QMenu* comms = addMenu(form.mnCommS);
-    addAction(*comms, form.mnCommSettings, [&commands] { commands.mnCommSettings_Click(); });
+    QMenu* comms = addMenu(controls.commsMenu);
+    addAction(*comms, controls.serialSettingsEntry,
+              [&commands] { commands.serialSettingsClicked(); });
 
-    QMenu* tools = addMenu(form.mnTools);
-    addAction(*tools, form.mnuTesting2, [&commands] { commands.mnuTesting2_Click(); });
+    QMenu* tools = addMenu(controls.toolsMenu);
+    addAction(*tools, controls.reinitEntry, [&commands] { commands.reinitClicked(); });
     // Never shown; it exists so that the logic can keep it hidden.
-    addAction(*tools, form.mnuDevelop, [] {});
+    addAction(*tools, controls.developEntry, [] {});
 
-    QMenu* help = addMenu(form.mnHelp);
-    addAction(*help, form.mnInfo, [&commands] { commands.mnInfo_Click(); });
+    QMenu* help = addMenu(controls.helpMenu);
+    addAction(*help, controls.infoEntry, [&commands] { commands.infoClicked(); });
 }
 
 void MainWindowWidget::placeHeadings(ScreenSize screen) {
@@ -416,12 +417,12 @@ void MainWindowWidget::load(const std::function<void()>& afterConfigRead) {
             afterConfigRead();
         applyIcon();
     };
-    logic_.Load();
+    logic_.load();
 }
 
 void MainWindowWidget::applyIcon() {
     // A missing or unreadable icon file leaves the program's own icon.
-    const std::string path = form1IconPath(logic_.company.iconFile);
+    const std::string path = windowIconPath(logic_.programFolder(), logic_.company.iconFile);
     if (path.empty())
         return;
     QPixmap picture;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "layout/Form1Layout.h"
+#include "layout/MainWindowLayout.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Keys.h"
 
@@ -25,8 +25,8 @@ KeyEvent translateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString&
 // The program's own window icon, drawn for it.
 QIcon programIcon();
 
-// The main window on screen: one widget per control of the logic's Form1, kept in step by
-// QtControlMirror, with clicks, keys, focus changes of the parameter list's scroll bar and the
+// The main window on screen: one widget per control of the logic's MainWindowControls, kept in step
+// by QtControlMirror, with clicks, keys, focus changes of the parameter list's scroll bar and the
 // close box handed back to the logic.
 class MainWindowWidget : public QMainWindow {
     Q_OBJECT

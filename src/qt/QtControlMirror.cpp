@@ -56,7 +56,7 @@ void applyCaption(const Control& c, QWidget& widget) {
                 box->setTitle(text);
             break;
         case Kind::Label:
-        case Kind::Panel3D:
+        case Kind::Panel:
             if (auto* label = qobject_cast<QLabel*>(&widget))
                 label->setText(text);
             break;
@@ -75,7 +75,7 @@ void applyForeColor(const Control& c, QWidget& widget) {
             setActiveColour(widget, QPalette::ButtonText, colour);
             break;
         case Kind::Label:
-        case Kind::Panel3D:
+        case Kind::Panel:
         case Kind::Frame:
             setActiveColour(widget, QPalette::WindowText, colour);
             break;
@@ -89,7 +89,7 @@ void applyForeColor(const Control& c, QWidget& widget) {
 void applyBackColor(const Control& c, QWidget& widget, QtControlMirror::Options options) {
     if (options.transparent)
         return;
-    if (c.kind() == Kind::Label || c.kind() == Kind::Panel3D)
+    if (c.kind() == Kind::Label || c.kind() == Kind::Panel)
         fill(widget, toQColor(c.backColor()));
 }
 

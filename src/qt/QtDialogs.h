@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "parfiles/Form13.h"
+#include "mainwindow/FirmwareChoiceDialog.h"
 #include "platform/Dialogs.h"
 
 namespace qu32 {
@@ -25,7 +25,7 @@ class ConsoleDialogs : public Dialogs {
     void beep() override;
     void setMousePointer(MousePointer) override {}
     // Nobody can pick from a list here; a console program chooses its firmware by option.
-    void showForm13(Form13& form) override { form.pressCancel(); }
+    void showFirmwareChoice(FirmwareChoiceDialog& choice) override { choice.pressCancel(); }
 
   private:
     MsgAnswer defaultAnswer_;

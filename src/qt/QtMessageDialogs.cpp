@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "parfiles/Form13.h"
+#include "mainwindow/FirmwareChoiceDialog.h"
 #include "qt/QtControlMirror.h"
 
 namespace qu32 {
@@ -108,40 +108,40 @@ void QtMessageDialogs::setMousePointer(MousePointer pointer) {
     }
 }
 
-void QtMessageDialogs::showForm13(Form13& form) {
+void QtMessageDialogs::showFirmwareChoice(FirmwareChoiceDialog& choice) {
     QDialog dialog(parent_);
-    dialog.setWindowTitle(fromLatin1(form.window.caption()));
+    dialog.setWindowTitle(fromLatin1(choice.window.caption()));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* explanation = new QLabel(messageText(form.Label1.caption()), &dialog);
+    auto* explanation = new QLabel(messageText(choice.explanation.caption()), &dialog);
     explanation->setWordWrap(true);
     explanation->setTextFormat(Qt::PlainText);
     layout->addWidget(explanation);
     auto* list = new QComboBox(&dialog);
     list->setEditable(true);
-    for (const std::string& item : form.Combo1.items)
+    for (const std::string& item : choice.names.items)
         list->addItem(fromLatin1(item));
-    list->setEditText(fromLatin1(form.Combo1.text));
+    list->setEditText(fromLatin1(choice.names.text));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(&dialog);
     QPushButton* ok =
-        buttons->addButton(fromLatin1(form.Command1.caption()), QDialogButtonBox::AcceptRole);
+        buttons->addButton(fromLatin1(choice.okButton.caption()), QDialogButtonBox::AcceptRole);
     QPushButton* cancel =
-        buttons->addButton(fromLatin1(form.Command2.caption()), QDialogButtonBox::RejectRole);
+        buttons->addButton(fromLatin1(choice.cancelButton.caption()), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     ok->setDefault(true);
     // Whatever the list shows when the dialog closes is what the operator chose.
     QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
-        form.Combo1.text = toLatin1(list->currentText());
-        form.pressOk();
+        choice.names.text = toLatin1(list->currentText());
+        choice.pressOk();
         dialog.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, [&] {
-        form.Combo1.text = toLatin1(list->currentText());
-        form.pressCancel();
+        choice.names.text = toLatin1(list->currentText());
+        choice.pressCancel();
         dialog.reject();
     });
     dialog.exec();
-    form.Combo1.text = toLatin1(list->currentText());
+    choice.names.text = toLatin1(list->currentText());
 }
 
 }  // namespace qu32

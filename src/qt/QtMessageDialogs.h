@@ -24,7 +24,7 @@ class QtMessageDialogs : public Dialogs {
     void beep() override;
     // The hourglass stays until the default pointer is asked for, however often it was set.
     void setMousePointer(MousePointer pointer) override;
-    void showForm13(Form13& form) override;
+    void showFirmwareChoice(FirmwareChoiceDialog& choice) override;
 
     bool showsHourglass() const { return hourglass_; }
 

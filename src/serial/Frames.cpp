@@ -13,17 +13,18 @@ std::uint8_t last(const std::string& s) {
 }  // namespace
 
 Bytes buildReadRequest(const std::string& address, const std::string& code) {
-    return {EOT, first(address), last(address), first(code), last(code), ENQ};
+    return {kEot, first(address), last(address), first(code), last(code), kEnq};
 }
 
 Bytes buildWriteFrame(const std::string& address, const std::string& code,
                       const std::string& value) {
     Bytes frame;
     frame.reserve(value.size() + 8);
-    for (std::uint8_t b : {EOT, first(address), last(address), STX, first(code), last(code)})
+    for (std::uint8_t b : {kEot, first(address), last(address), kStx, first(code), last(code)})
         frame.push_back(b);
-    for (char c : value) frame.push_back(static_cast<std::uint8_t>(c));
-    frame.push_back(ETX);
+    for (char c : value)
+        frame.push_back(static_cast<std::uint8_t>(c));
+    frame.push_back(kEtx);
     frame.push_back(blockCheck(frame.data(), 4, frame.size() - 1));
     return frame;
 }

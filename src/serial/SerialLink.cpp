@@ -1,17 +1,48 @@
 #include "serial/SerialLink.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace qu32 {
 
-SerialLink::SerialLink(SerialPort& port, EventLoop& loop, Dialogs& dialogs, CommSettings& settings,
-                       const CompanyInfo& company, LinkControls controls)
+namespace {
+// The port's receive notification discards the input when it comes this close to full.
+constexpr int kInputReserveBytes = 4;
+}  // namespace
+
+// The life of one wait for an answer: the wake-up event exists while the transaction waits; on
+// every way out the event is closed, the answer timer stopped and its flag cleared, and a
+// transfer's progress is taken off the screen.
+class SerialLink::WaitScope {
+  public:
+    explicit WaitScope(SerialLink& link) : link_(link) {
+        link_.receiveEvent_ = link_.loop_.createWakeEvent();
+    }
+    ~WaitScope() {
+        link_.stopAnswerTimer();
+        link_.receiveEvent_.reset();
+        if (transferShown_)
+            link_.observer_.transferDone();
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+    void showProgress(const AnswerScanner::Progress& progress) {
+        transferShown_ = true;
+        link_.observer_.showTransferProgress(progress.received, progress.total);
+    }
+
+  private:
+    SerialLink& link_;
+    bool transferShown_ = false;
+};
+
+SerialLink::SerialLink(SerialPort& port, EventLoop& loop, SerialSettings& settings,
+                       OperatorObserver& observer)
     : port_(port),
       loop_(loop),
-      dialogs_(dialogs),
       settings_(settings),
-      company_(company),
-      controls_(controls),
+      observer_(observer),
       answerTimer_(loop.createTimer()) {
     answerTimer_->setInterval(kDefaultAnswerTimeoutMs);
     answerTimer_->setEnabled(false);
@@ -24,17 +55,25 @@ SerialLink::~SerialLink() {
     port_.setReceiveCallback(nullptr);
 }
 
-int SerialLink::ConfigurePort(int port, int baud, int dataBits, int stopBits, int parityCode) {
-    if (port < kFirstComPort || port > kLastComPort) {
-        settings_.ComPortNumber = -1;
-        return -1;
+void SerialLink::setAnswerTimeoutMs(int ms) {
+    answerTimer_->setInterval(ms);
+}
+
+int SerialLink::answerTimeoutMs() const {
+    return answerTimer_->interval();
+}
+
+bool SerialLink::configurePort(int comPort, int baud, int dataBits, int stopBits, int parityCode) {
+    if (comPort < kFirstComPort || comPort > kLastComPort) {
+        settings_.comPort = -1;
+        return false;
     }
     if (port_.isOpen())
         port_.close();
-    port_.setPortNumber(port);
+    port_.setPortNumber(comPort);
 
     if (std::find(std::begin(kBaudRates), std::end(kBaudRates), baud) == std::end(kBaudRates))
-        return -1;
+        return false;
     char parity = 0;
     switch (parityCode) {
         case kParityNone:
@@ -47,86 +86,66 @@ int SerialLink::ConfigurePort(int port, int baud, int dataBits, int stopBits, in
             parity = 'e';
             break;
         default:
-            return -1;
+            return false;
     }
     if (dataBits != 7 && dataBits != 8)
-        return -1;
+        return false;
     if (stopBits != 1 && stopBits != 2)
-        return -1;
+        return false;
 
-    const std::string text = std::to_string(baud) + "," + parity + "," + std::to_string(dataBits) +
-                             "," + std::to_string(stopBits);
-    port_.setSettings(text);
+    port_.setSettings(std::to_string(baud) + "," + parity + "," + std::to_string(dataBits) + "," +
+                      std::to_string(stopBits));
     if (!port_.isOpen())
         port_.open();
     if (port_.isOpen())
-        return 1;
-    settings_.ComPortNumber = -1;
-    return -1;
+        return true;
+    settings_.comPort = -1;
+    return false;
 }
 
-void SerialLink::clearStatusPanels() {
-    if (controls_.portPanel.caption().empty())
-        return;
-    controls_.portPanel.setCaption("");
-    controls_.unitPanel.setCaption("");
-    controls_.formatPanel.setCaption("");
+void SerialLink::refuseSettings(const std::string& message) {
+    observer_.clearSerialSettings();
+    observer_.showMessage(message, MsgButtons::OkCancel, MsgIcon::Exclamation);
+    settings_.comPort = -1;
 }
 
-void SerialLink::showStatusPanels(const std::string& formatText) {
-    controls_.portPanel.setCaption("COM " + std::to_string(settings_.ComPortNumber));
-    controls_.unitPanel.setCaption("Unit " + settings_.UnitAddress);
-    controls_.formatPanel.setCaption(formatText);
-}
-
-void SerialLink::message(const std::string& text) {
-    dialogs_.messageBox(text, company_.titleText, MsgButtons::OkCancel, MsgIcon::Exclamation);
-}
-
-int SerialLink::SetSerial() {
-    const int com = settings_.ComPortNumber;
+bool SerialLink::openPort() {
+    const int com = settings_.comPort;
     if (com < kFirstComPort || com > kLastComPort) {
-        clearStatusPanels();
-        message("No valid COM selected.");
-        settings_.ComPortNumber = -1;
-        return -1;
+        refuseSettings("No valid COM selected.");
+        return false;
     }
-    const int baudCode = settings_.BaudRateCode;
+    const int baudCode = settings_.baudRateCode;
     if (baudCode < 0 || baudCode >= kBaudRateCodeCount) {
-        clearStatusPanels();
-        message(std::to_string(baudCode) + " is an invalid baud rate.");
-        settings_.ComPortNumber = -1;
-        return -1;
+        refuseSettings(std::to_string(baudCode) + " is an invalid baud rate.");
+        return false;
     }
-    const int formatCode = settings_.SerialFormatCode;
+    const int formatCode = settings_.formatCode;
     if (formatCode < 0 || formatCode >= kSerialFormatCount) {
-        clearStatusPanels();
-        message(std::to_string(formatCode) + " is an invalid serial format.");
-        settings_.ComPortNumber = -1;
-        return -1;
+        refuseSettings(std::to_string(formatCode) + " is an invalid serial format.");
+        return false;
     }
     const int baud = kBaudRates[baudCode];
     const SerialFormat& f = kSerialFormats[formatCode];
-    if (ConfigurePort(com, baud, f.dataBits, f.stopBits, f.parityCode) == 1) {
+    if (configurePort(com, baud, f.dataBits, f.stopBits, f.parityCode)) {
         const char parity = f.parityCode == kParityEven  ? 'E'
                             : f.parityCode == kParityOdd ? 'O'
                                                          : 'N';
-        showStatusPanels(std::to_string(baud) + ", " + std::to_string(f.dataBits) + ", " +
-                         std::to_string(f.stopBits) + ", " + parity);
-        return 1;
+        observer_.showSerialSettings(com, settings_.unitAddress,
+                                     std::to_string(baud) + ", " + std::to_string(f.dataBits) +
+                                         ", " + std::to_string(f.stopBits) + ", " + parity);
+        return true;
     }
-    clearStatusPanels();
     // The port layer knows why (no such device, no permission); say it on a second line.
     std::string text = "Unable to open COM " + std::to_string(com);
     if (!port_.lastError().empty())
         text += "\r" + port_.lastError();
-    message(text);
-    settings_.ComPortNumber = -1;
-    return -1;
+    refuseSettings(text);
+    return false;
 }
 
 void SerialLink::onReceive() {
-    if (port_.bytesWaiting() > port_.inputBufferSize() - 4)
+    if (port_.bytesWaiting() > port_.inputBufferSize() - kInputReserveBytes)
         port_.discardInput();
     if (receiveEvent_) {
         answerTimedOut_ = false;
@@ -136,6 +155,44 @@ void SerialLink::onReceive() {
         // next one.
         port_.discardInput();
     }
+}
+
+Result SerialLink::exchange(Transaction transaction, const Bytes& request, AnswerScanner& scanner) {
+    if (!port_.isOpen())
+        return fail(transaction, Result::PortNotOpen);
+    // A transaction started from an event handler while another waits must not take that one's
+    // wake-up event, nor overwrite the error it is about to report.
+    if (receiveEvent_)
+        return Result::InternalFault;
+    WaitScope scope(*this);
+    if (!receiveEvent_)
+        return fail(transaction, Result::NoWakeEvent);
+    discardWaiting();
+    send(request);
+    restartAnswerTimer();
+    for (;;) {
+        if (loop_.waitFor(*receiveEvent_, scanner.waitStepMs())) {
+            stopAnswerTimer();
+            const std::optional<Result> verdict = scanner.feed(takeWaiting());
+            if (const auto progress = scanner.progress())
+                scope.showProgress(*progress);
+            if (verdict && *verdict != Result::Ok)
+                return fail(transaction, *verdict, scanner.detail());
+            restartAnswerTimer();
+        }
+        loop_.pumpPendingEvents();
+        if (scanner.complete())
+            return Result::Ok;
+        if (answerTimedOut_)
+            return fail(transaction, scanner.silence());
+    }
+}
+
+Result SerialLink::fail(Transaction transaction, Result result, const std::string& detail) {
+    lastError_.result = result;
+    lastError_.description = std::string(messageOf(result)) + detail;
+    lastError_.source = sourceOf(transaction);
+    return result;
 }
 
 Bytes SerialLink::takeWaiting() {
@@ -156,15 +213,15 @@ void SerialLink::send(const Bytes& bytes) {
     port_.write(bytes);
 }
 
-void SerialLink::clearBuffer() {
-    buffer_.fill(0);
+// Starts a full interval of inactivity time.
+void SerialLink::restartAnswerTimer() {
+    stopAnswerTimer();
+    answerTimer_->setEnabled(true);
 }
 
-int SerialLink::fail(int code, const char* source, const std::string& detail) {
-    lastError_.code = code;
-    lastError_.description = std::string(protocolErrorMessage(code)) + detail;
-    lastError_.source = source;
-    return code;
+void SerialLink::stopAnswerTimer() {
+    answerTimer_->setEnabled(false);
+    answerTimedOut_ = false;
 }
 
 }  // namespace qu32

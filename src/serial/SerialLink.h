@@ -1,114 +1,100 @@
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "platform/Controls.h"
-#include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/SerialPort.h"
-#include "serial/ProtocolError.h"
-#include "settings/AppSettings.h"
+#include "serial/AnswerScanner.h"
+#include "serial/OperatorObserver.h"
+#include "serial/Result.h"
+#include "serial/SerialSettings.h"
 
 namespace qu32 {
 
-inline constexpr std::size_t kReceiveBufferSize = 4001;
-inline constexpr std::size_t kLongValueCount = 501;
+// A value block holds at most this many 32-bit values.
+inline constexpr std::size_t kMaxLongValues = 501;
+// The text a register read may bring: every value the units keep fits.
+inline constexpr std::size_t kRegisterTextLength = 12;
+// A version register holds exactly this many characters.
+inline constexpr std::size_t kVersionLength = 8;
 inline constexpr int kDefaultAnswerTimeoutMs = 1000;
 
-// The controls of the main window that the link writes: the three serial-status panels and the
-// window itself, whose caption shows the progress of long block reads.
-struct LinkControls {
-    Control& portPanel;
-    Control& unitPanel;
-    Control& formatPanel;
-    Control& window;
-};
-
-// The one serial link of the program: the port, its settings, the answer timer, the wake-up event
-// of a waiting transaction and the shared receive buffer, with the transactions that use them.
-// Single-threaded: only one transaction runs at a time; callers guarantee that.
+// The one serial link of the program: the port and its settings, the answer timer and the
+// transactions with the unit at the settings' unit address. Every transaction is one exchange:
+// it sends its request and waits, keeping events flowing, until the answer is complete, faulty,
+// or the unit has been silent for a whole answer time-out. Single-threaded: only one transaction
+// waits at a time; one started from an event handler during the wait is refused.
 class SerialLink {
   public:
-    SerialLink(SerialPort& port, EventLoop& loop, Dialogs& dialogs, CommSettings& settings,
-               const CompanyInfo& company, LinkControls controls);
+    SerialLink(SerialPort& port, EventLoop& loop, SerialSettings& settings,
+               OperatorObserver& observer);
     ~SerialLink();
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
-    // Port set-up.
-    int ConfigurePort(int port, int baud, int dataBits, int stopBits, int parityCode);
-    int SetSerial();
-    void wait(int& ms) { loop_.wait(ms); }
-    void PumpPendingEvents() { loop_.pumpPendingEvents(); }
-    // Writes the three status panels (also used while the unit is in its 8-bit phase).
-    void showStatusPanels(const std::string& formatText);
+    // Opens `comPort` with the given line settings (closing it first). False for settings the
+    // port cannot take or a port that does not open; the settings' COM number is then -1.
+    bool configurePort(int comPort, int baud, int dataBits, int stopBits, int parityCode);
+    // Opens the port with the serial settings and shows them; on failure says why and clears
+    // them.
+    bool openPort();
 
-    // Register reads.
-    int Read_Parameter(const std::string& address, const std::string& code, std::string& result);
-    int Read_Version(const std::string& address, const std::string& code, std::string& result);
-    int Read_Status(const std::string& address, const std::string& code, std::int16_t& status);
-    // Writes and unit commands.
-    int Transmit_Parameter(const std::string& address, const std::string& code,
-                           const std::string& value);
-    int Set_UnitFormat(const std::string& address, const std::string& code);
-    // Block reads: data in ReceiveBuffer() (Read_IntData) or LongValues() (Read_LongData).
-    int Read_IntData(const std::string& address, const std::string& code, int& count);
-    int Read_LongData(const std::string& address, const std::string& code, int& count);
+    // One register as text: `value` gets the data characters (empty on failure). Data longer
+    // than `maxLength` is refused as an internal fault.
+    Result readRegister(const std::string& code, std::string& value,
+                        std::size_t maxLength = kRegisterTextLength);
+    // A version register: exactly kVersionLength characters, a shorter answer padded with spaces.
+    Result readVersion(const std::string& code, std::string& version);
+    // A status register: "H" and 2 or 4 hexadecimal digits.
+    Result readStatus(const std::string& code, std::int16_t& word);
+    Result writeRegister(const std::string& code, const std::string& value);
+    // A data-format command of the unit ("9>", "9?").
+    Result setUnitFormat(const std::string& command);
+    // Long answers with a length header: raw bytes, or 32-bit values.
+    Result readByteBlock(const std::string& code, Bytes& data);
+    Result readLongBlock(const std::string& code, std::vector<std::int32_t>& values);
 
-    const std::array<std::uint8_t, kReceiveBufferSize>& ReceiveBuffer() const { return buffer_; }
-    const std::array<std::int32_t, kLongValueCount>& LongValues() const { return longValues_; }
-    const ProtocolError& lastError() const { return lastError_; }
+    const LinkError& lastError() const { return lastError_; }
 
-    Timer& tmrTimeout() { return *answerTimer_; }
-    bool answerTimedOut() const { return answerTimedOut_; }
+    void setAnswerTimeoutMs(int ms);
+    int answerTimeoutMs() const;
+
     SerialPort& port() { return port_; }
     EventLoop& loop() { return loop_; }
-    CommSettings& settings() { return settings_; }
-    const CompanyInfo& company() const { return company_; }
-    Dialogs& dialogs() { return dialogs_; }
-    LinkControls& controls() { return controls_; }
+    SerialSettings& settings() { return settings_; }
+    OperatorObserver& observer() { return observer_; }
 
     // Diagnostics: every block of bytes written (sent = true) or taken from the port.
     void setTrace(std::function<void(bool sent, const Bytes& bytes)> trace) {
         trace_ = std::move(trace);
     }
 
-    // The port's receive notification; public so the port adapter's callback can reach it.
-    void onReceive();
-
   private:
-    class Transaction;
-    friend class Transaction;
-    enum class ReadKind { Parameter, Version, Status };
+    class WaitScope;
 
-    int readRegister(ReadKind kind, const char* source, const std::string& address,
-                     const std::string& code, std::size_t capacity);
-    int blockRead(bool longData, const std::string& address, const std::string& code, int& count);
-    int fail(int code, const char* source, const std::string& detail = {});
+    Result exchange(Transaction transaction, const Bytes& request, AnswerScanner& scanner);
+    Result fail(Transaction transaction, Result result, const std::string& detail = {});
+    void onReceive();
     Bytes takeWaiting();
     void discardWaiting();
     void send(const Bytes& bytes);
-    void clearBuffer();
-    void message(const std::string& text);
-    void clearStatusPanels();
+    void restartAnswerTimer();
+    void stopAnswerTimer();
+    void refuseSettings(const std::string& message);
 
     SerialPort& port_;
     EventLoop& loop_;
-    Dialogs& dialogs_;
-    CommSettings& settings_;
-    const CompanyInfo& company_;
-    LinkControls controls_;
-
+    SerialSettings& settings_;
+    OperatorObserver& observer_;
     std::unique_ptr<Timer> answerTimer_;
     std::unique_ptr<WakeEvent> receiveEvent_;  // non-null only while a transaction waits
     bool answerTimedOut_ = false;
-    std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
-    std::array<std::int32_t, kLongValueCount> longValues_{};
-    ProtocolError lastError_;
+    LinkError lastError_;
     std::function<void(bool, const Bytes&)> trace_;
 };
 

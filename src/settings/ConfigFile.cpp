@@ -10,7 +10,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "settings/AtomicFile.h"
+#include "platform/Files.h"
 
 namespace qu32 {
 
@@ -318,21 +318,21 @@ void declareLatin1(pugi::xml_document& document) {
 
 }  // namespace
 
-ConfigOpenResult ConfigFile::OpenConfigFile(const std::string& path, CommSettings& settings,
-                                            CompanyInfo& company, PortMap& portMap) {
+ConfigOpenResult ConfigFile::open(const std::string& path, SerialSettings& settings,
+                                  CompanyInfo& company, PortMap& portMap) {
     lastError_.clear();
     std::error_code ec;
     // An error while looking counts as present: loading then fails and the file stays untouched.
     const bool present = fs::exists(path, ec) || ec;
     if (!present) {
-        return WriteDefaultConfig(path) ? ConfigOpenResult::DefaultWritten
-                                        : ConfigOpenResult::DefaultNotWritten;
+        return writeDefault(path) ? ConfigOpenResult::DefaultWritten
+                                  : ConfigOpenResult::DefaultNotWritten;
     }
 
     std::string bytes;
     if (readWholeFile(path, bytes, lastError_)) {
-        parseResult_ = mConfigDokument.load_buffer(bytes.data(), bytes.size(), kParseOptions,
-                                                   pugi::encoding_auto);
+        parseResult_ =
+            document_.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
         if (!parseResult_)
             lastError_ = parseErrorText(parseResult_, bytes);
     } else {
@@ -342,47 +342,46 @@ ConfigOpenResult ConfigFile::OpenConfigFile(const std::string& path, CommSetting
     // The parser keeps what it read before the fault; an empty document makes sure the exit
     // save leaves a broken file alone.
     if (!parseResult_)
-        mConfigDokument.reset();
+        document_.reset();
 
-    mConfigDokument_onreadystatechange(settings, company, portMap);
+    applyDocument(settings, company, portMap);
     return parseResult_ ? ConfigOpenResult::Applied : ConfigOpenResult::Unreadable;
 }
 
-void ConfigFile::mConfigDokument_onreadystatechange(CommSettings& settings, CompanyInfo& company,
-                                                    PortMap& portMap) {
+void ConfigFile::applyDocument(SerialSettings& settings, CompanyInfo& company, PortMap& portMap) {
     if (!parseResult_)
         return;
-    for (pugi::xml_node root : mConfigDokument.children()) {
+    for (pugi::xml_node root : document_.children()) {
         if (!isNamed(root, kRootElement))
             continue;
         // Whatever element comes first under the root is the settings group, whatever its name.
         const pugi::xml_node group = firstElementChild(root);
         for (pugi::xml_node child : group.children()) {
             if (isNamed(child, kSerialElement))
-                ApplySerialElement(child, settings);
+                applySerialElement(child, settings);
             else if (isNamed(child, kCompanyElement))
-                ApplyCompanyElement(child, company);
+                applyCompanyElement(child, company);
             else if (isNamed(child, kPortMapElement))
                 applyPortMapElement(child, portMap);
         }
     }
 }
 
-void ConfigFile::ApplySerialElement(const pugi::xml_node& element, CommSettings& settings) {
+void ConfigFile::applySerialElement(const pugi::xml_node& element, SerialSettings& settings) {
     for (pugi::xml_attribute attribute : element.attributes()) {
         const std::string value = utf8ToLatin1(attribute.value());
         if (isNamed(attribute, kComPortAttribute))
-            settings.ComPortNumber = comPortFromText(value);
+            settings.comPort = comPortFromText(value);
         else if (isNamed(attribute, kBaudAttribute))
-            settings.BaudRateCode = baudCodeFromText(value);
+            settings.baudRateCode = baudCodeFromText(value);
         else if (isNamed(attribute, kSettingAttribute))
-            settings.SerialFormatCode = formatCodeFromText(value);
+            settings.formatCode = formatCodeFromText(value);
         else if (isNamed(attribute, kUnitIdAttribute))
-            settings.UnitAddress = isUnitId(value) ? value : kFallbackUnitId;
+            settings.unitAddress = isUnitId(value) ? value : kFallbackUnitId;
     }
 }
 
-void ConfigFile::ApplyCompanyElement(const pugi::xml_node& element, CompanyInfo& company) {
+void ConfigFile::applyCompanyElement(const pugi::xml_node& element, CompanyInfo& company) {
     company = CompanyInfo{};
     company.titleText = kFallbackTitle;
     for (pugi::xml_attribute attribute : element.attributes()) {
@@ -412,7 +411,7 @@ void ConfigFile::applyPortMapElement(const pugi::xml_node& element, PortMap& por
     }
 }
 
-bool ConfigFile::WriteDefaultConfig(const std::string& path) {
+bool ConfigFile::writeDefault(const std::string& path) {
     lastError_.clear();
     std::error_code ec;
     fs::path folder = fs::path(path).parent_path();
@@ -423,13 +422,12 @@ bool ConfigFile::WriteDefaultConfig(const std::string& path) {
         return false;
     }
 
-    mConfigDokument.reset();
-    pugi::xml_node declaration = mConfigDokument.prepend_child(pugi::node_declaration);
+    document_.reset();
+    pugi::xml_node declaration = document_.prepend_child(pugi::node_declaration);
     declaration.append_attribute("version") = kXmlVersion;
     declaration.append_attribute("encoding") = kXmlEncoding;
 
-    pugi::xml_node settings =
-        mConfigDokument.append_child(kRootElement).append_child(kSettingsElement);
+    pugi::xml_node settings = document_.append_child(kRootElement).append_child(kSettingsElement);
     settings.append_attribute(kProductAttribute) = kDefaultProduct;
 
     pugi::xml_node serial = settings.append_child(kSerialElement);
@@ -448,9 +446,9 @@ bool ConfigFile::WriteDefaultConfig(const std::string& path) {
     return saveDocument(path);
 }
 
-bool ConfigFile::SaveSerialSettings(const std::string& path, const CommSettings& settings) {
+bool ConfigFile::saveSerialSettings(const std::string& path, const SerialSettings& settings) {
     lastError_.clear();
-    const pugi::xml_node group = firstElementChild(mConfigDokument.document_element());
+    const pugi::xml_node group = firstElementChild(document_.document_element());
     if (!group) {
         lastError_ = "no settings were loaded; " + path + " is left as it is";
         return false;
@@ -460,7 +458,7 @@ bool ConfigFile::SaveSerialSettings(const std::string& path, const CommSettings&
     for (pugi::xml_node child : group.children()) {
         if (isNamed(child, kSerialElement)) {
             found = true;
-            written = WriteSerialElement(child, settings);
+            written = writeSerialElement(child, settings);
         }
     }
     const bool saved = saveDocument(path);
@@ -469,7 +467,7 @@ bool ConfigFile::SaveSerialSettings(const std::string& path, const CommSettings&
     return found && written && saved;
 }
 
-bool ConfigFile::WriteSerialElement(pugi::xml_node element, const CommSettings& settings) {
+bool ConfigFile::writeSerialElement(pugi::xml_node element, const SerialSettings& settings) {
     if (!element)
         return false;
     bool ok = true;
@@ -477,16 +475,16 @@ bool ConfigFile::WriteSerialElement(pugi::xml_node element, const CommSettings& 
         if (isNamed(attribute, kComPortAttribute)) {
             // A port that failed to open this run is no choice of the operator; keep the
             // configured one so that it is tried again next time.
-            const int port = settings.ComPortNumber;
+            const int port = settings.comPort;
             if (port >= kFirstComPort && port <= kLastComPort)
                 ok =
                     attribute.set_value((kComPortWritePrefix + std::to_string(port)).c_str()) && ok;
         } else if (isNamed(attribute, kBaudAttribute)) {
-            ok = attribute.set_value(baudTextFromCode(settings.BaudRateCode)) && ok;
+            ok = attribute.set_value(baudTextFromCode(settings.baudRateCode)) && ok;
         } else if (isNamed(attribute, kSettingAttribute)) {
-            ok = attribute.set_value(formatTextFromCode(settings.SerialFormatCode)) && ok;
+            ok = attribute.set_value(formatTextFromCode(settings.formatCode)) && ok;
         } else if (isNamed(attribute, kUnitIdAttribute)) {
-            ok = attribute.set_value(latin1ToUtf8(settings.UnitAddress).c_str()) && ok;
+            ok = attribute.set_value(latin1ToUtf8(settings.unitAddress).c_str()) && ok;
         }
     }
     return ok;
@@ -495,12 +493,12 @@ bool ConfigFile::WriteSerialElement(pugi::xml_node element, const CommSettings& 
 std::string ConfigFile::serialize() const {
     std::string bytes;
     CrLfWriter writer(bytes);
-    mConfigDokument.save(writer, kIndent, kSaveOptions, pugi::encoding_latin1);
+    document_.save(writer, kIndent, kSaveOptions, pugi::encoding_latin1);
     return bytes;
 }
 
 bool ConfigFile::saveDocument(const std::string& path) {
-    declareLatin1(mConfigDokument);
+    declareLatin1(document_);
     return writeFileAtomically(path, serialize(), lastError_);
 }
 

@@ -4,13 +4,14 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "platform/Files.h"
 #include "serial/PortMap.h"
-#include "settings/AppSettings.h"
-#include "settings/AtomicFile.h"
+#include "serial/SerialSettings.h"
+#include "settings/CompanyInfo.h"
 
 namespace qu32 {
 
-// What OpenConfigFile found; start-up goes on whatever it is, the value is for the log.
+// What open found; start-up goes on whatever it is, the value is for the log.
 enum class ConfigOpenResult {
     Applied,            // file loaded and its settings applied
     Unreadable,         // file present but not usable XML: nothing applied, kept as it is
@@ -31,28 +32,27 @@ class ConfigFile {
 
     // Loads the file and applies it, or writes the default file when there is none. A missing
     // file leaves the settings at their start values for this run.
-    ConfigOpenResult OpenConfigFile(const std::string& path, CommSettings& settings,
-                                    CompanyInfo& company, PortMap& portMap);
+    ConfigOpenResult open(const std::string& path, SerialSettings& settings, CompanyInfo& company,
+                          PortMap& portMap);
 
     // Applies the loaded document; does nothing when the load failed.
-    void mConfigDokument_onreadystatechange(CommSettings& settings, CompanyInfo& company,
-                                            PortMap& portMap);
+    void applyDocument(SerialSettings& settings, CompanyInfo& company, PortMap& portMap);
 
-    void ApplySerialElement(const pugi::xml_node& element, CommSettings& settings);
-    void ApplyCompanyElement(const pugi::xml_node& element, CompanyInfo& company);
+    void applySerialElement(const pugi::xml_node& element, SerialSettings& settings);
+    void applyCompanyElement(const pugi::xml_node& element, CompanyInfo& company);
     // <PortMap><Port Com="5" Device="/dev/ttyUSB1"/></PortMap>; unusable entries are skipped.
     void applyPortMapElement(const pugi::xml_node& element, PortMap& portMap);
 
     // Builds the default tree in the document and saves it. False when the folder is missing
     // or the file could not be written.
-    bool WriteDefaultConfig(const std::string& path);
+    bool writeDefault(const std::string& path);
 
     // Puts the serial settings into every "Serial" element and saves the whole document. True
     // only when a "Serial" element was updated and the file was saved; the file on disk is left
     // alone when the document holds no settings group (nothing loaded, or a malformed file).
-    bool SaveSerialSettings(const std::string& path, const CommSettings& settings);
+    bool saveSerialSettings(const std::string& path, const SerialSettings& settings);
     // Overwrites only the attributes the element already has.
-    bool WriteSerialElement(pugi::xml_node element, const CommSettings& settings);
+    bool writeSerialElement(pugi::xml_node element, const SerialSettings& settings);
 
     // The document as it would be saved: ISO-8859-1, CR LF line ends.
     std::string serialize() const;
@@ -63,7 +63,7 @@ class ConfigFile {
   private:
     bool saveDocument(const std::string& path);
 
-    pugi::xml_document mConfigDokument;
+    pugi::xml_document document_;
     pugi::xml_parse_result parseResult_;
     std::string lastError_;
 };

@@ -1,7 +1,5 @@
 #include "unit/DescriptionDecoders.h"
 
-#include "serial/ProtocolError.h"
-
 namespace qu32 {
 
 namespace {
@@ -33,11 +31,11 @@ bool parseSeries(std::string_view range, int& first, int& last) {
 template <typename Apply>
 void forEachNonHeading(UnitDescription& d, std::size_t count, Apply apply) {
     std::size_t k = 0;
-    for (int i = 0; i < d.ParamCount && k < count; ++i) {
-        Parameter& p = d.params[static_cast<std::size_t>(i)];
+    for (int i = 0; i < d.parameterCount && k < count; ++i) {
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading()) {
-            p.DigitsByte = 0;
-            p.DecimalByte = 0;
+            p.digitsByte = 0;
+            p.decimalByte = 0;
             continue;
         }
         apply(p, k++);
@@ -57,8 +55,8 @@ std::string nextCode(const std::string& code) {
     return c;
 }
 
-int decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
-                         std::vector<std::string>& notes) {
+Result decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
+                            std::vector<std::string>& notes) {
     int n = 0;
     std::string code = "00";
     std::string text;
@@ -66,17 +64,17 @@ int decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
     auto addEntry = [&](const std::string& entryText, const std::string& entryCode) {
         if (n >= kMaxParameters)
             return false;
-        Parameter& p = d.params[static_cast<std::size_t>(n++)];
+        Parameter& p = d.parameters[static_cast<std::size_t>(n++)];
         p = Parameter{};
-        p.ParamText = entryText;
-        p.ParamCode = entryCode;
+        p.text = entryText;
+        p.code = entryCode;
         return true;
     };
     auto overflow = [&] {
-        d.ParamCount = n;
+        d.parameterCount = n;
         notes.push_back("Parameter texts hold more than " + std::to_string(kMaxParameters) +
                         " entries.");
-        return kErrInternalFault;
+        return Result::InternalFault;
     };
 
     const std::size_t size = data.size();
@@ -144,14 +142,14 @@ int decodeParameterTexts(std::span<const std::uint8_t> data, UnitDescription& d,
                 text += b;
         }
     }
-    d.ParamCount = n;
-    return 1;
+    d.parameterCount = n;
+    return Result::Ok;
 }
 
-int decodeInputTexts(std::span<const std::uint8_t> data, UnitDescription& d) {
+Result decodeInputTexts(std::span<const std::uint8_t> data, UnitDescription& d) {
     for (int k = 0; k < kMaxInputButtons; ++k) {
-        d.inputs[static_cast<std::size_t>(k)].InputSerial = 0;
-        d.inputs[static_cast<std::size_t>(k)].InputExternal = 0;
+        d.inputs[static_cast<std::size_t>(k)].pcSettable = false;
+        d.inputs[static_cast<std::size_t>(k)].external = false;
     }
     int count = 0;
     bool inBraces = false;
@@ -159,47 +157,47 @@ int decodeInputTexts(std::span<const std::uint8_t> data, UnitDescription& d) {
     for (std::uint8_t byte : data) {
         const char b = static_cast<char>(byte);
         if (count >= kMaxInputs)
-            return kErrInternalFault;
+            return Result::InternalFault;
         Input& in = d.inputs[static_cast<std::size_t>(count)];
         if (b == '{') {
             inBraces = true;
         } else if (b == '}') {
-            in.InputText = name;
+            in.text = name;
             name.clear();
             inBraces = false;
             ++count;
         } else if (inBraces) {
             if (b == 's' || b == 'S')
-                in.InputSerial = 1;
+                in.pcSettable = true;
             if (b == 'e' || b == 'E')
-                in.InputExternal = 1;
+                in.external = true;
         } else {
             name += b;
         }
     }
-    d.InputCount = count;
+    d.inputCount = count;
     for (int k = count; k < kMaxInputButtons; ++k) {
-        d.inputs[static_cast<std::size_t>(k)].InputSerial = 0;
-        d.inputs[static_cast<std::size_t>(k)].InputExternal = 0;
+        d.inputs[static_cast<std::size_t>(k)].pcSettable = false;
+        d.inputs[static_cast<std::size_t>(k)].external = false;
     }
-    return 1;
+    return Result::Ok;
 }
 
-int decodeOutputTexts(std::span<const std::uint8_t> data, UnitDescription& d) {
+Result decodeOutputTexts(std::span<const std::uint8_t> data, UnitDescription& d) {
     int count = 0;
     std::string name;
     for (std::uint8_t byte : data) {
         if (byte == '}') {
             if (count >= kMaxOutputTexts)
-                return kErrInternalFault;
-            d.OutputText[static_cast<std::size_t>(count++)] = name;
+                return Result::InternalFault;
+            d.outputTexts[static_cast<std::size_t>(count++)] = name;
             name.clear();
         } else {
             name += static_cast<char>(byte);
         }
     }
-    d.OutputCount = std::min(count, kMaxOutputs);
-    return 1;
+    d.outputCount = std::min(count, kMaxOutputs);
+    return Result::Ok;
 }
 
 void applyMinValues(std::span<const std::int32_t> values, UnitDescription& d) {
@@ -215,7 +213,7 @@ void applyMaxValues(std::span<const std::int32_t> values, UnitDescription& d) {
 void applyDigitsBytes(std::span<const std::uint8_t> bytes, UnitDescription& d) {
     forEachNonHeading(d, bytes.size(), [&](Parameter& p, std::size_t k) {
         const ParamFormat f = formatFromBytes(bytes[k], 0);
-        p.DigitsByte = bytes[k];
+        p.digitsByte = bytes[k];
         p.format.digits = f.digits;
         p.format.signKind = f.signKind;
         p.format.decimalPos = kNoDecimalPoint;
@@ -224,7 +222,7 @@ void applyDigitsBytes(std::span<const std::uint8_t> bytes, UnitDescription& d) {
 
 void applyDecimalBytes(std::span<const std::uint8_t> bytes, UnitDescription& d) {
     forEachNonHeading(d, bytes.size(), [&](Parameter& p, std::size_t k) {
-        p.DecimalByte = bytes[k];
+        p.decimalByte = bytes[k];
         if (bytes[k] == 0) {
             p.format.decimalPos = kNoDecimalPoint;
         } else {

@@ -1,18 +1,20 @@
 #include <array>
 
+#include "serial/Retry.h"
+#include "unit/ConnectedUnit.h"
 #include "unit/DescriptionDecoders.h"
-#include "unit/UnitData.h"
+#include "unit/RegisterCodes.h"
 
 namespace qu32 {
 
 namespace {
 
-// Retry rule of the description steps: up to ten attempts, failure after the sixth.
-constexpr int kMaxAttempts = 10;
-constexpr int kFailuresAllowed = 6;
+// Every step is given up to ten attempts and fails after the sixth failure; as each attempt that
+// does not succeed is a failure, that is six attempts.
+constexpr int kStepAttempts = 6;
 constexpr int kEightBitSettleMs = 200;
 constexpr int kSevenBitSettleMs = 100;
-constexpr std::size_t kProbeTextLength = 12;
+constexpr int kDescriptionBaud = 9600;
 
 constexpr char kPrefix[] = "Initializing Communication ... ";
 constexpr char kSwitchTo8[] = "Read UnitData: switch to 8 bit: ";
@@ -34,188 +36,186 @@ struct BlockStep {
     const char* after;   // and after it, with the result
 };
 
-constexpr BlockStep kBlockSteps[] = {
-    {Block::ParameterTexts, "9a", false,
+constexpr std::array<BlockStep, 8> kBlockSteps{{
+    {Block::ParameterTexts, kParameterTextsRegister, false,
      "Read UnitData: read Data ParameterTexts :", "Read UnitData: read Data ParameterTexts :"},
-    {Block::InputTexts, "9b", false,
+    {Block::InputTexts, kInputTextsRegister, false,
      "Read UnitData: read Data InputTexts :", "Read UnitData: read Data InputTexts :"},
-    {Block::OutputTexts, "9c", false,
+    {Block::OutputTexts, kOutputTextsRegister, false,
      "Read UnitData: read Data OutTexts :", "Read UnitData: read Data OutputTexts :"},
-    {Block::Defaults, "9j", true, "Read Default Values: read Data Read_Default_Values :",
+    {Block::Defaults, kDefaultValuesRegister, true,
+     "Read Default Values: read Data Read_Default_Values :",
      "Read Default Values: read Data Read_Default_Values :"},
-    {Block::Min, "9<", true,
+    {Block::Min, kMinValuesRegister, true,
      "Read UnitData: read Data MinValues :", "Read UnitData: read Data MinValues :"},
-    {Block::Max, "9=", true,
+    {Block::Max, kMaxValuesRegister, true,
      "Read UnitData: read Data MaxValues :", "Read UnitData: read Data MaxValues :"},
-    {Block::Digits, "9;", false,
+    {Block::Digits, kDigitsRegister, false,
      "Read UnitData: read Data Stellenzahl :", "Read UnitData: read Data Stellenzahl :"},
-    {Block::Decimals, "9:", false,
+    {Block::Decimals, kDecimalsRegister, false,
      "Read UnitData: read Data Chars :", "Read UnitData: read Data Chars :"},
-};
+}};
+
+std::string number(int n) {
+    return std::to_string(n);
+}
 
 }  // namespace
 
-void UnitData::setProgress(const std::string& text) {
-    link_.controls().window.setCaption(link_.company().titleText + "  -  " + kPrefix + text);
+void ConnectedUnit::showProgress(const std::string& text) {
+    link_.observer().showProgress(kPrefix + text);
 }
 
-int UnitData::failStep(int code, const std::string& message) {
+void ConnectedUnit::showLineFormat(const std::string& lineFormat) {
+    const SerialSettings& settings = link_.settings();
+    link_.observer().showSerialSettings(settings.comPort, settings.unitAddress, lineFormat);
+}
+
+// Every failure puts the PC back on the configured settings. When the unit took the switch to
+// 8 bits, it is asked back to its normal format while the line still talks 8 bits, or every
+// later request would go unheard.
+Result ConnectedUnit::giveUp(Result result, const std::string& message, bool unitInEightBits) {
     lastMessage = message;
-    return code;
+    if (unitInEightBits)
+        link_.setUnitFormat(kNormalFormatCommand);
+    link_.openPort();
+    return result;
 }
 
-// One block read and its decoding; 1, the read's code, or kErrInternalFault from a decoder.
-int UnitData::readBlock(int step, const std::string& code, bool longData) {
+// One block read and its decoding.
+Result ConnectedUnit::readBlock(std::size_t step) {
     const BlockStep& s = kBlockSteps[step];
-    int count = 0;
-    const std::string& address = link_.settings().UnitAddress;
-    const int r = longData ? link_.Read_LongData(address, code, count)
-                           : link_.Read_IntData(address, code, count);
-    if (r != 1)
+    if (s.longData) {
+        std::vector<std::int32_t> values;
+        const Result r = link_.readLongBlock(s.code, values);
+        if (r != Result::Ok)
+            return r;
+        if (s.block == Block::Min)
+            applyMinValues(values, description);
+        if (s.block == Block::Max)
+            applyMaxValues(values, description);
+        // The default values are read because the unit expects it; nothing uses them.
+        return Result::Ok;
+    }
+    Bytes data;
+    const Result r = link_.readByteBlock(s.code, data);
+    if (r != Result::Ok)
         return r;
-    const auto& bytes = link_.ReceiveBuffer();
-    const std::span<const std::uint8_t> data(bytes.data(), static_cast<std::size_t>(count));
-    // Only value blocks have their count in LongValues.
-    const std::span<const std::int32_t> values(link_.LongValues().data(),
-                                               longData ? static_cast<std::size_t>(count) : 0);
     switch (s.block) {
-        case Block::ParameterTexts: {
-            const int d = decodeParameterTexts(data, description, notes);
-            scrollMax = description.ParamCount - 1;
-            return d;
-        }
+        case Block::ParameterTexts:
+            return decodeParameterTexts(data, description, notes);
         case Block::InputTexts:
             return decodeInputTexts(data, description);
         case Block::OutputTexts:
             return decodeOutputTexts(data, description);
-        case Block::Defaults:
-            return 1;
-        case Block::Min:
-            applyMinValues(values, description);
-            return 1;
-        case Block::Max:
-            applyMaxValues(values, description);
-            return 1;
         case Block::Digits:
             applyDigitsBytes(data, description);
-            return 1;
+            return Result::Ok;
         case Block::Decimals:
             applyDecimalBytes(data, description);
-            return 1;
+            return Result::Ok;
+        default:
+            return Result::Ok;
     }
-    return 1;
 }
 
-int UnitData::Read_UnitData(const std::string&) {
+// Reads register "00" until it answers; an unknown code is an answer too.
+Result ConnectedUnit::checkLink(const std::string& progressText) {
+    Result last = Result::Ok;
+    const auto done = retry(kStepAttempts, [&](int attempt) -> std::optional<Result> {
+        showProgress(progressText + number(attempt));
+        std::string value;
+        last = link_.readRegister(kProbeRegister, value);
+        if (last == Result::Ok || last == Result::UnknownCode)
+            return Result::Ok;
+        return std::nullopt;
+    });
+    return done ? *done : last;
+}
+
+Result ConnectedUnit::readUnitDescription() {
     lastMessage.clear();
     notes.clear();
-    if (selector_ && selector_())
-        return 1;
-    bool unitInEightBits = false;
-    const int r = readDescriptionFromUnit(unitInEightBits);
-    if (r < 0) {
-        // Every failure puts the PC back on the configured settings. The unit acknowledged the
-        // switch: ask it back to its normal format while the line still talks 8 bits, or every
-        // later request goes unheard.
-        if (unitInEightBits)
-            link_.Set_UnitFormat(link_.settings().UnitAddress, "9?");
-        link_.SetSerial();
-    }
-    return r;
+    if (source_ && source_())
+        return Result::Ok;
+    return readDescriptionFromUnit();
 }
 
-int UnitData::readDescriptionFromUnit(bool& unitInEightBits) {
-    const std::string address = link_.settings().UnitAddress;
-    const int com = link_.settings().ComPortNumber;
+Result ConnectedUnit::readDescriptionFromUnit() {
+    const int com = link_.settings().comPort;
 
     // Unit to 8 bits.
-    int failures = 0;
-    for (int attempt = 1;; ++attempt) {
-        setProgress(kSwitchTo8 + std::to_string(attempt));
-        if (link_.Set_UnitFormat(address, "9>") == 1)
-            break;
-        if (++failures >= kFailuresAllowed || attempt >= kMaxAttempts)
-            return failStep(-2, "Error during switch to 8 bits.");
-    }
-    unitInEightBits = true;
+    Result last = Result::Ok;
+    const auto switched = retry(kStepAttempts, [&](int attempt) -> std::optional<Result> {
+        showProgress(kSwitchTo8 + number(attempt));
+        last = link_.setUnitFormat(kEightBitCommand);
+        return last == Result::Ok ? std::optional(last) : std::nullopt;
+    });
+    if (!switched)
+        return giveUp(last, "Error during switch to 8 bits.", false);
 
     // PC to 8 bits.
-    setProgress(kSwitchPcTo8);
-    link_.ConfigurePort(com, 9600, 8, 1, kParityEven);
-    link_.showStatusPanels("9600, 8, 1, E");
-    int settle = kEightBitSettleMs;
-    link_.wait(settle);
+    showProgress(kSwitchPcTo8);
+    link_.configurePort(com, kDescriptionBaud, 8, 1, kParityEven);
+    showLineFormat("9600, 8, 1, E");
+    link_.loop().wait(kEightBitSettleMs);
+    if (const Result r = checkLink(kCheck8); r != Result::Ok)
+        return giveUp(r, "Error: Check to 8 bits failed.", true);
 
-    failures = 0;
-    for (int attempt = 1;; ++attempt) {
-        setProgress(kCheck8 + std::to_string(attempt));
-        std::string text(kProbeTextLength, ' ');
-        const int r = link_.Read_Parameter(address, "00", text);
-        if (r >= 0 || r == kErrUnknownCode)
-            break;
-        if (++failures >= kFailuresAllowed || attempt >= kMaxAttempts)
-            return failStep(-2, "Error: Check to 8 bits failed.");
-    }
-
-    // The blocks, each with the same retry rule; the default values are read once, unused.
-    for (int step = 0; step < static_cast<int>(std::size(kBlockSteps)); ++step) {
+    // The blocks, each with the same retry rule; the default values are read once.
+    for (std::size_t step = 0; step < kBlockSteps.size(); ++step) {
         const BlockStep& s = kBlockSteps[step];
         const bool once = s.block == Block::Defaults;
-        failures = 0;
-        for (int attempt = 1;; ++attempt) {
-            setProgress(s.before + std::to_string(attempt));
-            const int r = readBlock(step, s.code, s.longData);
-            setProgress(s.after + std::to_string(attempt) + " Res= " + std::to_string(r));
-            if (once || r == 1)
-                break;
-            if (r == kErrUnknownCode)
-                return failStep(-3, "Error: Unknow Code");
-            // A block the tables cannot take will not fit on a second try either.
-            if (r == kErrInternalFault)
-                return failStep(kErrInternalFault,
-                                "Error: the unit describes more than the "
-                                "program's tables hold (" +
-                                    std::string(s.code) + ").");
-            if (++failures >= kFailuresAllowed || attempt >= kMaxAttempts)
-                return failStep(-2, kReadTextsFailed);
+        const auto outcome =
+            retry(once ? 1 : kStepAttempts, [&](int attempt) -> std::optional<Result> {
+                showProgress(s.before + number(attempt));
+                last = readBlock(step);
+                showProgress(s.after + number(attempt) + " Res= " + number(numberOf(last)));
+                // A block the tables cannot take will not fit on a second try either.
+                if (last == Result::Ok || last == Result::UnknownCode ||
+                    last == Result::InternalFault)
+                    return last;
+                return std::nullopt;
+            });
+        if (once)
+            continue;
+        if (!outcome)
+            return giveUp(last, kReadTextsFailed, true);
+        if (*outcome == Result::UnknownCode)
+            return giveUp(Result::UnknownCode, "Error: Unknow Code", true);
+        if (*outcome == Result::InternalFault) {
+            return giveUp(Result::InternalFault,
+                          "Error: the unit describes more than the program's tables hold (" +
+                              std::string(s.code) + ").",
+                          true);
         }
     }
 
-    // Unit back to its normal format.
-    failures = 0;
-    for (int attempt = 1;; ++attempt) {
-        setProgress(kSetBack + std::to_string(attempt));
-        const int r = link_.Set_UnitFormat(address, "9?");
-        if (r == 1)
-            break;
-        if (r == kErrTimeoutHeader) {
-            link_.SetSerial();
-            return 0;
-        }
-        if (++failures >= kFailuresAllowed || attempt >= kMaxAttempts)
-            return failStep(-2, "Error: During set Dataformat back");
+    // Unit back to its normal format. When it does not answer at all, the PC goes back to the
+    // configured settings and the description is given up without a word: the unit may be gone.
+    const auto restored = retry(kStepAttempts, [&](int attempt) -> std::optional<Result> {
+        showProgress(kSetBack + number(attempt));
+        last = link_.setUnitFormat(kNormalFormatCommand);
+        if (last == Result::Ok || last == Result::TimeoutHeader)
+            return last;
+        return std::nullopt;
+    });
+    if (!restored)
+        return giveUp(last, "Error: During set Dataformat back", true);
+    if (*restored == Result::TimeoutHeader) {
+        link_.openPort();
+        return Result::TimeoutHeader;
     }
-    unitInEightBits = false;
 
     // PC back, then the configured settings.
-    setProgress(kSetComBack);
-    link_.ConfigurePort(com, 9600, 7, 1, kParityEven);
-    link_.showStatusPanels("9600, 7, 1, E");
-    link_.SetSerial();
-    settle = kSevenBitSettleMs;
-    link_.wait(settle);
-
-    failures = 0;
-    for (int attempt = 1;; ++attempt) {
-        setProgress(kTestCom + std::to_string(attempt));
-        std::string text(kProbeTextLength, ' ');
-        const int r = link_.Read_Parameter(address, "00", text);
-        if (r >= 0 || r == kErrUnknownCode)
-            break;
-        if (++failures >= kFailuresAllowed || attempt >= kMaxAttempts)
-            return failStep(-2, kReadTextsFailed);
-    }
-    return 1;
+    showProgress(kSetComBack);
+    link_.configurePort(com, kDescriptionBaud, 7, 1, kParityEven);
+    showLineFormat("9600, 7, 1, E");
+    link_.openPort();
+    link_.loop().wait(kSevenBitSettleMs);
+    if (const Result r = checkLink(kTestCom); r != Result::Ok)
+        return giveUp(r, kReadTextsFailed, false);
+    return Result::Ok;
 }
 
 }  // namespace qu32

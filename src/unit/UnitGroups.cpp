@@ -167,23 +167,23 @@ int unitGroupOf(const std::string& unitType, const std::string& standardVersion)
     return 0;
 }
 
-void applyGroupSettings(int group, GroupSettings& s) {
+void loadGroupRegisters(int group, GroupRegisters& s) {
     if (group < 0 || group >= kGroupCount || group == 8)
         return;
     const CommandCodes& c = kCommandCodes[group];
-    s.ActivateCode = c.activate;
-    s.StoreCode = c.store;
-    s.ResetCode = c.reset;
-    s.ResetMask = c.resetMask;
-    s.OutputCode = c.output;
-    s.SerialInputCode = c.serialInput;
-    s.ExternalInputCode = c.externalInput;
-    s.AuxStatusCode = c.auxStatus;
-    s.ActualValueCode = c.actualValue;
+    s.activateCode = c.activate;
+    s.storeCode = c.store;
+    s.resetCode = c.reset;
+    s.resetMask = c.resetMask;
+    s.outputCode = c.output;
+    s.pcInputCode = c.serialInput;
+    s.externalInputCode = c.externalInput;
+    s.auxStatusCode = c.auxStatus;
+    s.actualValueCode = c.actualValue;
     if (const IoTables* t = ioTablesOf(group)) {
-        fill(s.InputMask, t->inputMasks);
-        fill(s.OutputMask, t->outputMasks);
-        fill(s.InputCommandCode, t->inputCodes);
+        fill(s.inputMasks, t->inputMasks);
+        fill(s.outputMasks, t->outputMasks);
+        fill(s.inputCommandCodes, t->inputCodes);
     }
 }
 

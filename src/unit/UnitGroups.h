@@ -14,7 +14,7 @@ int unitGroupOf(const std::string& unitType, const std::string& standardVersion)
 
 // Loads the register codes of a group and, for the groups that have them, the input and output
 // bit tables and input command codes. Entries a group does not define keep their contents.
-void applyGroupSettings(int group, GroupSettings& settings);
+void loadGroupRegisters(int group, GroupRegisters& settings);
 
 // The model code a variant register value selects for the "876" models, or "" to keep the type.
 std::string variantModel(const std::string& unitType, int variantValue);

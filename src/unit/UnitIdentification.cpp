@@ -1,157 +1,149 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
+#include "unit/RegisterCodes.h"
 #include "unit/UnitGroups.h"
 
 namespace qu32 {
 
 namespace {
-constexpr std::size_t kVersionLength = 8;
+
 constexpr std::size_t kModelCodeLength = 5;
-constexpr std::size_t kVariantTextLength = 12;
-constexpr std::size_t kMultiReadWords = 6;
+constexpr std::size_t kCombinedStatusWords = 6;
 constexpr std::size_t kActualValueField = 12;
+// Word 5 of the combined status read carries the eighth bits of words 0 to 4.
+constexpr std::size_t kWordsWithEighthBits = 5;
+constexpr unsigned kSevenBits = 127;
 
 bool plausibleCoprocessorVersion(const std::string& v) {
     return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= 'z'; });
 }
 
-// 1 read, 0 unknown register, -1 the line failed.
-int readVersion(SerialLink& link, const std::string& address, const char* code, std::string& out) {
-    std::string text(kVersionLength, ' ');
-    const int r = link.Read_Version(address, code, text);
-    if (r > 0) {
-        out = text;
-        return 1;
-    }
-    return r == kErrUnknownCode ? 0 : -1;
+// A version register: its text, kUnknownVersion when the unit does not know it, or nothing when
+// the line failed (`failure` then holds why).
+std::optional<std::string> readVersionOrUnknown(SerialLink& link, const char* code,
+                                                const std::string& unknown, Result& failure) {
+    std::string text;
+    failure = link.readVersion(code, text);
+    if (failure == Result::Ok)
+        return text;
+    if (failure == Result::UnknownCode)
+        return unknown;
+    return std::nullopt;
 }
+
+// The variant register's answer as a whole number: "2", " 2", "+0002" and "0002" are all 2.
+std::optional<int> variantNumber(const std::string& answer) {
+    const std::size_t first = answer.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::nullopt;
+    const std::size_t last = answer.find_last_not_of(' ');
+    const char* begin = answer.data() + first;
+    const char* end = answer.data() + last + 1;
+    // from_chars knows no "+".
+    if (*begin == '+' && end - begin > 1 && begin[1] != '-')
+        ++begin;
+    int value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
-int UnitData::Identify_Unit(const std::string&) {
-    const std::string address = link_.settings().UnitAddress;
+Result ConnectedUnit::identifyUnit() {
     UnitIdentity& id = identity;
-    std::string text;
-    switch (readVersion(link_, address, "99", text)) {
-        case 1:
-            id.SoftwareVersion = text;
-            break;
-        case 0:
-            id.SoftwareVersion = kUnknownVersion;
-            break;
-        default:
-            return -2;
-    }
-    switch (readVersion(link_, address, "98", text)) {
-        case 1:
-            id.StandardVersion = text;
-            break;
-        case 0:
-            id.StandardVersion = kUnknownVersion;
-            break;
-        default:
-            return -2;
-    }
-    switch (readVersion(link_, address, "9/", text)) {
-        case 1:
-            id.CoprocessorVersion = plausibleCoprocessorVersion(text) ? text : "";
-            break;
-        case 0:
-            id.CoprocessorVersion.clear();
-            break;
-        default:
-            return -2;
-    }
-    const int multi = Multi_Read("Identify_Unit");
-    if (multi == 1)
-        id.MultiReadCapable = true;
-    if (multi == kErrUnknownCode || multi == kErrTimeoutHeader)
-        id.MultiReadCapable = false;
+    Result failure = Result::Ok;
+    const auto software =
+        readVersionOrUnknown(link_, kSoftwareVersionRegister, kUnknownVersion, failure);
+    if (!software)
+        return failure;
+    id.softwareVersion = *software;
+    const auto standard =
+        readVersionOrUnknown(link_, kStandardVersionRegister, kUnknownVersion, failure);
+    if (!standard)
+        return failure;
+    id.standardVersion = *standard;
+    const auto coprocessor = readVersionOrUnknown(link_, kCoprocessorVersionRegister, "", failure);
+    if (!coprocessor)
+        return failure;
+    id.coprocessorVersion = plausibleCoprocessorVersion(*coprocessor) ? *coprocessor : "";
 
-    if (id.SoftwareVersion == kUnknownVersion) {
-        id.UnitType = "516 Series";
-        id.VersionForm = 2;
-        id.SoftwareVersionText.clear();
-        id.UnitGroup = 3;
-        return 1;
+    // Any other failure says nothing about the read itself, so what was known stays.
+    const Result combined = readCombinedStatus();
+    if (combined == Result::Ok)
+        id.hasCombinedStatusRead = true;
+    if (combined == Result::UnknownCode || combined == Result::TimeoutHeader)
+        id.hasCombinedStatusRead = false;
+
+    if (id.softwareVersion == kUnknownVersion) {
+        id.unitType = "516 Series";
+        id.versionForm = 2;
+        id.softwareVersionText.clear();
+        id.unitGroup = 3;
+        return Result::Ok;
     }
-    if (std::isdigit(static_cast<unsigned char>(id.SoftwareVersion[0]))) {
-        id.UnitType = id.StandardVersion.substr(0, kModelCodeLength);
-        id.VersionForm = 1;
+    if (std::isdigit(static_cast<unsigned char>(id.softwareVersion[0]))) {
+        id.unitType = id.standardVersion.substr(0, kModelCodeLength);
+        id.versionForm = 1;
     } else {
-        id.VersionForm = 0;
-        const std::string own = id.SoftwareVersion.substr(0, kModelCodeLength);
-        id.UnitType = (own == "AA459" || id.StandardVersion == kUnknownVersion)
+        id.versionForm = 0;
+        const std::string own = id.softwareVersion.substr(0, kModelCodeLength);
+        id.unitType = (own == "AA459" || id.standardVersion == kUnknownVersion)
                           ? own
-                          : id.StandardVersion.substr(0, kModelCodeLength);
+                          : id.standardVersion.substr(0, kModelCodeLength);
     }
-    id.SoftwareVersionText = id.SoftwareVersion;
-    id.UnitGroup = unitGroupOf(id.UnitType, id.StandardVersion);
+    id.softwareVersionText = id.softwareVersion;
+    id.unitGroup = unitGroupOf(id.unitType, id.standardVersion);
 
-    const std::string variantCode = variantRegister(id.UnitType);
-    if (!variantCode.empty()) {
-        std::string value(kVariantTextLength, ' ');
-        const int r = link_.Read_Parameter(address, variantCode, value);
-        if (r > 0) {
-            const std::string digits = value.substr(0, static_cast<std::size_t>(r));
-            int v = 0;
-            bool numeric = !digits.empty();
-            for (char c : digits) {
-                if (c < '0' || c > '9' || v > 1000) {
-                    numeric = false;
-                    break;
-                }
-                v = v * 10 + (c - '0');
-            }
-            const std::string model = numeric ? variantModel(id.UnitType, v) : std::string();
+    // A failing variant read leaves the model as it is.
+    const std::string variantCode = variantRegister(id.unitType);
+    std::string answer;
+    if (!variantCode.empty() && link_.readRegister(variantCode, answer) == Result::Ok) {
+        if (const auto n = variantNumber(answer)) {
+            const std::string model = variantModel(id.unitType, *n);
             if (!model.empty())
-                id.UnitType = model;
+                id.unitType = model;
         }
     }
-    return 1;
+    return Result::Ok;
 }
 
-int UnitData::Multi_Read(const std::string&) {
-    int count = 0;
-    const int r = link_.Read_IntData(link_.settings().UnitAddress, "9g", count);
-    if (r != 1)
+Result ConnectedUnit::readCombinedStatus() {
+    Bytes data;
+    const Result r = link_.readByteBlock(kCombinedStatusRegister, data);
+    if (r != Result::Ok)
         return r;
-    // Bytes past a short block are what is left of its frame, not data: they count as zeros.
-    std::array<std::uint8_t, 2 * kMultiReadWords> b{};
-    std::copy_n(link_.ReceiveBuffer().begin(),
-                std::min(b.size(), static_cast<std::size_t>(std::max(count, 0))), b.begin());
-    std::uint16_t words[kMultiReadWords];
-    for (std::size_t k = 0; k < kMultiReadWords; ++k)
-        words[k] = static_cast<std::uint16_t>((b[2 * k] & 127) * 256 + (b[2 * k + 1] & 127));
+    // A short block brings fewer words; the missing bytes count as zeros.
+    std::array<std::uint8_t, 2 * kCombinedStatusWords> b{};
+    std::copy_n(data.begin(), std::min(b.size(), data.size()), b.begin());
+    std::array<std::uint16_t, kCombinedStatusWords> words{};
+    for (std::size_t k = 0; k < kCombinedStatusWords; ++k)
+        words[k] =
+            static_cast<std::uint16_t>((b[2 * k] & kSevenBits) * 256 + (b[2 * k + 1] & kSevenBits));
     // Seven-bit bytes cannot carry bits 15 and 7 of the words; the last word brings them.
-    for (std::size_t k = 0; k < 5; ++k) {
+    for (std::size_t k = 0; k < kWordsWithEighthBits; ++k) {
         if (words[5] & (1u << (10 + k)))
             words[k] |= 0x8000;
         if (b[11] & (1u << (2 + k)))
             words[k] |= 0x0080;
     }
-    status.SerialInputWord = static_cast<std::int16_t>(words[0]);
-    status.ExternalInputWord = static_cast<std::int16_t>(words[1]);
-    status.StatusWord8C = static_cast<std::int16_t>(words[2]);
+    status.pcInputs = static_cast<std::int16_t>(words[0]);
+    status.externalInputs = static_cast<std::int16_t>(words[1]);
+    status.busInputs = static_cast<std::int16_t>(words[2]);
     std::string value = std::to_string(static_cast<std::int16_t>(words[3]));
     value.resize(std::max(value.size(), kActualValueField), ' ');
-    status.ActualValueText = value;
-    status.OutputWord = static_cast<std::int16_t>(words[4]);
-    return 1;
+    status.actualValueText = value;
+    status.outputs = static_cast<std::int16_t>(words[4]);
+    return Result::Ok;
 }
 
-void UnitData::ApplyGroupSettings() {
-    applyGroupSettings(identity.UnitGroup, group);
-    if (identity.UnitGroup == 0) {
-        const std::string& title = link_.company().titleText;
-        const std::string tail = title.size() > 6 ? title.substr(title.size() - 6) : title;
-        link_.dialogs().messageBox(
-            "The connected device could not be identified. Some functions of " + tail +
-                " might not work properly!",
-            title, MsgButtons::Ok, MsgIcon::Stop);
-    }
+void ConnectedUnit::applyGroupRegisters() {
+    loadGroupRegisters(identity.unitGroup, group);
 }
 
 }  // namespace qu32

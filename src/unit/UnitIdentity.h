@@ -12,31 +12,31 @@ inline constexpr char kUnknownVersion[] = "????????";
 
 // Who the connected unit is.
 struct UnitIdentity {
-    std::string SoftwareVersion = kUnknownVersion;  // register "99", 8 characters
-    std::string StandardVersion = kUnknownVersion;  // register "98", 8 characters
-    std::string CoprocessorVersion;                 // register "9/", empty when absent
-    bool MultiReadCapable = false;
-    std::string UnitType;
-    int VersionForm = 0;
-    std::string SoftwareVersionText;
-    int UnitGroup = 0;
+    std::string softwareVersion = kUnknownVersion;  // register "99", 8 characters
+    std::string standardVersion = kUnknownVersion;  // register "98", 8 characters
+    std::string coprocessorVersion;                 // register "9/", empty when absent
+    bool hasCombinedStatusRead = false;
+    std::string unitType;
+    int versionForm = 0;
+    std::string softwareVersionText;
+    int unitGroup = 0;
 };
 
 // Register codes and bit tables of a unit group: the commands, the status registers and how
 // inputs and outputs sit in the status words.
-struct GroupSettings {
-    std::string ActivateCode;
-    std::string StoreCode;
-    std::string ResetCode;
-    int ResetMask = 0;
-    std::string OutputCode;
-    std::string SerialInputCode;
-    std::string ExternalInputCode;
-    std::string AuxStatusCode;
-    std::string ActualValueCode;
-    std::array<int, kMaxInputButtons> InputMask{};
-    std::array<int, kMaxOutputs> OutputMask{};
-    std::array<std::string, kMaxInputButtons> InputCommandCode{};
+struct GroupRegisters {
+    std::string activateCode;
+    std::string storeCode;
+    std::string resetCode;
+    int resetMask = 0;
+    std::string outputCode;
+    std::string pcInputCode;
+    std::string externalInputCode;
+    std::string auxStatusCode;
+    std::string actualValueCode;
+    std::array<int, kMaxInputButtons> inputMasks{};
+    std::array<int, kMaxOutputs> outputMasks{};
+    std::array<std::string, kMaxInputButtons> inputCommandCodes{};
 };
 
 }  // namespace qu32

@@ -1,6 +1,9 @@
 #include <array>
+#include <vector>
 
-#include "unit/UnitData.h"
+#include "serial/Retry.h"
+#include "unit/ConnectedUnit.h"
+#include "unit/RegisterCodes.h"
 
 namespace qu32 {
 
@@ -8,7 +11,11 @@ namespace {
 
 constexpr int kAttemptsPerCode = 10;
 constexpr int kFailureLimit = 5;
-constexpr std::size_t kProbeTextLength = 12;
+// Data registers, then the set-up registers before the line settings.
+constexpr int kFirstDataRegister = 0;
+constexpr int kLastDataRegister = 39;
+constexpr int kFirstSetUpRegister = 40;
+constexpr int kLastSetUpRegister = 59;
 constexpr std::size_t kMaxNines = 10;
 
 constexpr std::array<const char*, 8> kGroup3Outputs = {"Pin 14", "Pin  2", "Pin 15", "Pin  3",
@@ -51,88 +58,91 @@ void setTexts(std::array<std::string, kMaxOutputTexts>& out, const std::array<co
 
 }  // namespace
 
-int UnitData::Build_ParameterList() {
+Result ConnectedUnit::probeParameterList() {
     UnitDescription& d = description;
     int n = 0;
     auto add = [&](const std::string& text, const std::string& code, const std::string& value) {
-        Parameter& p = d.params[static_cast<std::size_t>(n++)];
+        Parameter& p = d.parameters[static_cast<std::size_t>(n++)];
         p = Parameter{};
-        p.ParamText = text;
-        p.ParamCode = code;
+        p.text = text;
+        p.code = code;
         if (!value.empty()) {
             p.format = formatOfValue(value);
-            p.ParamValue = value;
-            p.UnitValue = value;
+            p.value = value;
+            p.unitValue = value;
         }
     };
-    // Probes one register; 1 added, 0 skipped, or the list's failure code.
+    // Probes one register: Ok when it answered and was added, UnknownCode when it was skipped
+    // (a register the unit lacks, or one that gave no clear answer), otherwise the failure that
+    // ends the whole list. Refusals and other failures are counted apart.
     auto probe = [&](const std::string& code) {
-        int minusTwo = 0;
-        int other = 0;
-        for (int attempt = 0; attempt < kAttemptsPerCode; ++attempt) {
-            std::string text(kProbeTextLength, ' ');
-            const int r = link_.Read_Parameter(link_.settings().UnitAddress, code, text);
-            if (r > 0) {
-                add("Parameter " + code, code, text.substr(0, static_cast<std::size_t>(r)));
-                return 1;
+        int refused = 0;
+        int failed = 0;
+        const auto outcome = retry(kAttemptsPerCode, [&](int) -> std::optional<Result> {
+            std::string value;
+            const Result r = link_.readRegister(code, value);
+            if (r == Result::Ok) {
+                add("Parameter " + code, code, value);
+                return r;
             }
-            if (r == kErrUnknownCode)
-                return 0;
-            if (r == -2) {
-                if (++minusTwo >= kFailureLimit)
-                    return -2;
-            } else if (++other >= kFailureLimit) {
-                return -1;
+            if (r == Result::UnknownCode)
+                return r;
+            if (r == Result::NotAcknowledged) {
+                if (++refused >= kFailureLimit)
+                    return r;
+            } else if (++failed >= kFailureLimit) {
+                return Result::LineFailed;
             }
-        }
-        return 0;
+            return std::nullopt;
+        });
+        return outcome.value_or(Result::UnknownCode);
     };
+    auto failedList = [](Result r) { return r != Result::Ok && r != Result::UnknownCode; };
 
     add("DATA-IN", kHeadingCode, "");
     int answered = 0;
-    for (int c = 0; c <= 39; ++c) {
-        const int r = probe(twoDigits(c));
-        if (r < 0)
+    for (int c = kFirstDataRegister; c <= kLastDataRegister; ++c) {
+        const Result r = probe(twoDigits(c));
+        if (failedList(r))
             return r;
-        answered += r;
+        answered += r == Result::Ok ? 1 : 0;
     }
     if (answered > 0)
         add("", kHeadingCode, "");
     add("SET-UP", kHeadingCode, "");
-    for (int c = 40; c <= 59; ++c) {
-        const int r = probe(twoDigits(c));
-        if (r < 0)
+    std::vector<std::string> setUpCodes;
+    for (int c = kFirstSetUpRegister; c <= kLastSetUpRegister; ++c)
+        setUpCodes.push_back(twoDigits(c));
+    for (const char* code : {kUnitAddressRegister, kBaudRateRegister, kSerialFormatRegister})
+        setUpCodes.emplace_back(code);
+    for (const std::string& code : setUpCodes) {
+        const Result r = probe(code);
+        if (failedList(r))
             return r;
     }
-    for (const char* code : {"90", "91", "92"}) {
-        const int r = probe(code);
-        if (r < 0)
-            return r;
-    }
-    d.ParamCount = n;
-    scrollMax = n - 1;
+    d.parameterCount = n;
 
     // Inputs and outputs of these units are known by their group.
     auto setInputs = [&](const auto& names) {
         for (int k = 0; k < kMaxInputButtons; ++k) {
             Input& in = d.inputs[static_cast<std::size_t>(k)];
             const bool used = static_cast<std::size_t>(k) < names.size();
-            in.InputText = used ? names[static_cast<std::size_t>(k)] : "";
-            in.InputSerial = used ? 1 : 0;
-            in.InputExternal = used ? 1 : 0;
+            in.text = used ? names[static_cast<std::size_t>(k)] : "";
+            in.pcSettable = used;
+            in.external = used;
         }
-        d.InputCount = static_cast<int>(names.size());
+        d.inputCount = static_cast<int>(names.size());
     };
-    if (identity.UnitGroup == 3) {
-        setTexts(d.OutputText, kGroup3Outputs);
-        d.OutputCount = static_cast<int>(kGroup3Outputs.size());
+    if (identity.unitGroup == 3) {
+        setTexts(d.outputTexts, kGroup3Outputs);
+        d.outputCount = static_cast<int>(kGroup3Outputs.size());
         setInputs(kGroup3Inputs);
-    } else if (identity.UnitGroup == 1) {
-        setTexts(d.OutputText, kGroup1Outputs);
-        d.OutputCount = static_cast<int>(kGroup1Outputs.size());
+    } else if (identity.unitGroup == 1) {
+        setTexts(d.outputTexts, kGroup1Outputs);
+        d.outputCount = static_cast<int>(kGroup1Outputs.size());
         setInputs(kGroup1Inputs);
     }
-    return 1;
+    return Result::Ok;
 }
 
 }  // namespace qu32

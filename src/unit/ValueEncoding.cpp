@@ -95,7 +95,7 @@ std::string zeros(std::size_t wanted, std::size_t have, std::size_t maxZeros) {
 
 }  // namespace
 
-std::string CleanValue(const std::string& text) {
+std::string cleanValue(const std::string& text) {
     std::string wire;
     wire.reserve(text.size());
     for (const char c : text) {
@@ -106,8 +106,8 @@ std::string CleanValue(const std::string& text) {
     return wire;
 }
 
-std::string FormatValue(const std::string& raw, const ParamFormat& format) {
-    std::string text = CleanValue(raw);
+std::string formatValue(const std::string& raw, const ParamFormat& format) {
+    std::string text = cleanValue(raw);
     if (text.empty()) {
         text = kEmptyValueText;
     }
@@ -143,12 +143,12 @@ std::string FormatValue(const std::string& raw, const ParamFormat& format) {
     return text;
 }
 
-std::string LimitValue(const std::string& edited, const ParamFormat& format) {
-    const std::string wire = CleanValue(edited);
+std::string limitValue(const std::string& edited, const ParamFormat& format) {
+    const std::string wire = cleanValue(edited);
     const SplitValue value = splitValue(wire);
 
     if (format.signKind != kSignKindUnsigned && value.sign == '#') {
-        return FormatValue(wire, format);
+        return formatValue(wire, format);
     }
 
     // Ten-digit values may not fit 32 bits, so they are compared as digits with the bound and
@@ -157,8 +157,8 @@ std::string LimitValue(const std::string& edited, const ParamFormat& format) {
         // No sign place: a sign character takes no part in the comparison.
         if (wire.size() >= kTenDigits) {
             return compareMagnitude(value.digits, kUnsignedMaxDigits) < 0
-                       ? FormatValue(wire, format)
-                       : FormatValue(std::string(kUnsignedMaxDigits), format);
+                       ? formatValue(wire, format)
+                       : formatValue(std::string(kUnsignedMaxDigits), format);
         }
     } else if (format.signKind == kSignKindHash) {
         // The sign of this kind marks the value; its magnitude has the unsigned 32-bit range.
@@ -166,16 +166,16 @@ std::string LimitValue(const std::string& edited, const ParamFormat& format) {
         if (value.bodyLength >= kTenDigits) {
             const char sign = value.sign == '-' ? '-' : '+';
             return compareMagnitude(value.digits, kUnsignedMaxDigits) < 0
-                       ? FormatValue(wire, format)
-                       : FormatValue(sign + std::string(kUnsignedMaxDigits), format);
+                       ? formatValue(wire, format)
+                       : formatValue(sign + std::string(kUnsignedMaxDigits), format);
         }
     } else if (wire.size() > kTenDigits) {
         // A text without a sign is positive.
         const bool negative = value.sign == '-';
         const std::string_view bound = negative ? kSignedMinDigits : kSignedMaxDigits;
         return compareMagnitude(value.digits, bound) < 0
-                   ? FormatValue(wire, format)
-                   : FormatValue((negative ? '-' : '+') + std::string(bound), format);
+                   ? formatValue(wire, format)
+                   : formatValue((negative ? '-' : '+') + std::string(bound), format);
     }
 
     const std::int64_t magnitude = magnitudeOf(value.digits);
@@ -185,14 +185,14 @@ std::string LimitValue(const std::string& edited, const ParamFormat& format) {
     // The operator may type "-" over a zero on the way to a negative value; keep it shown.
     if (format.signKind == kSignKindSigned && value.sign == '-' && number == 0 && limited == 0) {
         // A signed display always starts with its sign character.
-        std::string zero = FormatValue("0", format);
+        std::string zero = formatValue("0", format);
         zero.front() = '-';
         return zero;
     }
-    return FormatValue(std::to_string(limited), format);
+    return formatValue(std::to_string(limited), format);
 }
 
-std::string KeepDigitsAndSign(const std::string& text) {
+std::string keepDigitsAndSign(const std::string& text) {
     std::string kept;
     kept.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -204,7 +204,7 @@ std::string KeepDigitsAndSign(const std::string& text) {
     return kept;
 }
 
-std::string LimitHashValue(const std::string& text, const ParamFormat* entry01) {
+std::string limitHashValue(const std::string& text, const ParamFormat* entry01) {
     if (entry01 == nullptr || text.empty()) {
         return text;
     }

@@ -102,7 +102,7 @@ TEST(BuiltInDataSets, EveryTableHoldsTogether) {
         EXPECT_EQ(set.rows[blank + 1].text, setupHeading);
         for (const DataSetInput& input : set.inputs) {
             EXPECT_TRUE(isLatin1(input.text));
-            EXPECT_EQ(input.text.empty(), input.serial == 0 && input.external == 0) << input.text;
+            EXPECT_EQ(input.text.empty(), !input.pcSettable && !input.external) << input.text;
         }
         for (std::size_t k = 0; k < set.outputs.size(); ++k) {
             EXPECT_TRUE(isLatin1(set.outputs[k].text));
@@ -158,7 +158,7 @@ TEST(DataSetForFirmware, SelectionTableAndNearMisses) {
 
 // A unit that answers every register of a probe in the expected shape, with scripted failures.
 struct ScriptedUnit {
-    explicit ScriptedUnit(const ProbeSpec& probe) {
+    explicit ScriptedUnit(const ProbeShape& probe) {
         for (const ProbeRegister& reg : probe.registers) {
             std::string& answer = answers[str(reg.code)];
             answer.assign(static_cast<std::size_t>(reg.answerLength), '7');
@@ -168,31 +168,31 @@ struct ScriptedUnit {
     ProbeRead reader() {
         return [this](const std::string& code, std::string& answer) {
             reads.push_back(code);
-            std::vector<int>& pending = failures[code];  // results returned before the answer
+            std::vector<Result>& pending = failures[code];  // results returned before the answer
             if (!pending.empty()) {
-                const int result = pending.front();
+                const Result result = pending.front();
                 pending.erase(pending.begin());
                 return result;
             }
             answer = answers.at(code);
-            return static_cast<int>(answer.size());
+            return Result::Ok;
         };
     }
     std::vector<std::string> reads;
     std::map<std::string, std::string> answers;
-    std::map<std::string, std::vector<int>> failures;
+    std::map<std::string, std::vector<Result>> failures;
 };
 
 TEST(ProbeMatches, AnswerShapeDecidesAfterEveryRegisterWasRead) {
     ASSERT_EQ(probeRunOrder().size(), 2u);
-    EXPECT_EQ(probeSpec(ProbeSet::AA516).dataSet, &builtInDataSet(S::ProbeAA516));
-    EXPECT_EQ(probeSpec(ProbeSet::UM516).dataSet, &builtInDataSet(S::ProbeUM516));
+    EXPECT_EQ(probeShape(ProbeSet::AA516).dataSet, &builtInDataSet(S::ProbeAA516));
+    EXPECT_EQ(probeShape(ProbeSet::UM516).dataSet, &builtInDataSet(S::ProbeUM516));
     for (ProbeSet id : probeRunOrder()) {
-        ScriptedUnit unit(probeSpec(id));
-        EXPECT_TRUE(probeMatches(probeSpec(id), unit.reader())) << probeSpec(id).name;
-        EXPECT_EQ(unit.reads.size(), probeSpec(id).registers.size());
+        ScriptedUnit unit(probeShape(id));
+        EXPECT_TRUE(probeMatches(probeShape(id), unit.reader())) << probeShape(id).name;
+        EXPECT_EQ(unit.reads.size(), probeShape(id).registers.size());
     }
-    const ProbeSpec& aa = probeSpec(ProbeSet::AA516);  // "03" signed 5, "00" and "01" unsigned 4
+    const ProbeShape& aa = probeShape(ProbeSet::AA516);  // "03" signed 5, "00" and "01" unsigned 4
     const std::tuple<const char*, std::string, std::string, bool> cases[]{
         {"unsigned answer where signed expected", "03", "12345", false},
         {"signed answer where unsigned expected", "01", "+1234", false},
@@ -212,18 +212,32 @@ TEST(ProbeMatches, AnswerShapeDecidesAfterEveryRegisterWasRead) {
 }
 
 TEST(ProbeMatches, FailureCountersPerKindAndPerRegister) {
-    const ProbeSpec& um = probeSpec(ProbeSet::UM516);
+    constexpr Result kLine = Result::LineFailed;
+    constexpr Result kTimeout = Result::TimeoutHeader;
+    constexpr Result kUnknown = Result::UnknownCode;
+    constexpr Result kShort = Result::PacketTooShort;
+    const ProbeShape& um = probeShape(ProbeSet::UM516);
     const std::size_t all = um.registers.size();
-    const std::vector<int> mixed{-1, -4, -1, -4, -1, -4, -1, -4, -1};
+    const std::vector<Result> mixed{kLine,    kTimeout, kLine,    kTimeout, kLine,
+                                    kTimeout, kLine,    kTimeout, kLine};
     // Failures of register "05", which comes after five registers that answer at once.
-    const std::tuple<const char*, std::vector<int>, bool, std::size_t> cases[]{
-        {"five line failures are tolerated", {-1, -1, -1, -1, -1}, true, all + 5},
-        {"the sixth line failure ends the probe", {-1, -1, -1, -1, -1, -1}, false, 5 + 6},
-        {"the sixth time-out ends the probe", {-4, -4, -4, -4, -4, -4}, false, 5 + 6},
-        {"unknown code and zero count together", {-3, 0, -3, 0, -3, 0}, false, 5 + 6},
+    const std::tuple<const char*, std::vector<Result>, bool, std::size_t> cases[]{
+        {"five line failures are tolerated", {kLine, kLine, kLine, kLine, kLine}, true, all + 5},
+        {"the sixth line failure ends the probe",
+         {kLine, kLine, kLine, kLine, kLine, kLine},
+         false,
+         5 + 6},
+        {"the sixth time-out ends the probe",
+         {kTimeout, kTimeout, kTimeout, kTimeout, kTimeout, kTimeout},
+         false,
+         5 + 6},
+        {"unknown code and a short answer together",
+         {kUnknown, kShort, kUnknown, kShort, kUnknown, kShort},
+         false,
+         5 + 6},
         {"nine mixed failures, then an answer", mixed, true, all + 9},
         {"five of each kind leave the answer empty",
-         {-1, -4, -1, -4, -1, -4, -1, -4, -1, -4},
+         {kLine, kTimeout, kLine, kTimeout, kLine, kTimeout, kLine, kTimeout, kLine, kTimeout},
          false,
          all + 9}};
     for (const auto& [name, results, matches, reads] : cases) {
@@ -234,7 +248,7 @@ TEST(ProbeMatches, FailureCountersPerKindAndPerRegister) {
     }
     // The counters start again for every register.
     ScriptedUnit unit(um);
-    unit.failures["00"] = unit.failures["01"] = {-1, -1, -1, -1, -1};
+    unit.failures["00"] = unit.failures["01"] = {kLine, kLine, kLine, kLine, kLine};
     EXPECT_TRUE(probeMatches(um, unit.reader()));
 }
 
@@ -242,88 +256,92 @@ TEST(ProbeMatches, FailureCountersPerKindAndPerRegister) {
 struct Installed {
     UnitDescription description;
     UnitIdentity identity;
-    GroupSettings group;
+    GroupRegisters group;
 
     Installed() {
-        description.ParamCount = kMaxParameters;
-        description.params.fill(
+        description.parameterCount = kMaxParameters;
+        description.parameters.fill(
             Parameter{"old", "99", ParamFormat{9, kSignKindHash, 3, -5, 5}, 0xA9, 3, "+1", "+2"});
-        description.InputCount = kMaxInputs;
+        description.inputCount = kMaxInputs;
         description.inputs.fill(Input{"old input", 1, 1});
-        description.OutputCount = kMaxOutputTexts;
-        description.OutputText.fill("old output");
-        identity.SoftwareVersion = "AA45903 ";
-        identity.UnitGroup = 1;
-        for (std::size_t k = 0; k < group.InputMask.size(); ++k) {
-            group.InputMask[k] = 1 << k;
-            group.InputCommandCode[k] = "c" + std::to_string(k);
+        description.outputCount = kMaxOutputTexts;
+        description.outputTexts.fill("old output");
+        identity.softwareVersion = "AA45903 ";
+        identity.unitGroup = 1;
+        for (std::size_t k = 0; k < group.inputMasks.size(); ++k) {
+            group.inputMasks[k] = 1 << k;
+            group.inputCommandCodes[k] = "c" + std::to_string(k);
         }
     }
-    int install(const DataSet& set) { return installDataSet(set, description, identity, group); }
+    void install(const DataSet& set) { installDataSet(set, description, identity, group); }
 };
 
 TEST(InstallDataSet, SetAReplacesALargerDescriptionAndClearsTheLeftovers) {
     Installed t;
     const Installed before = t;
     const DataSet& a = builtInDataSet(S::A);
-    EXPECT_EQ(t.install(a), 29);
+    t.install(a);
+    EXPECT_EQ(t.description.parameterCount, 30);
     const UnitDescription& d = t.description;
-    EXPECT_EQ(d.ParamCount, 30);
-    for (std::size_t i = 0; i < d.params.size(); ++i) {
-        const Parameter& p = d.params[i];
+    EXPECT_EQ(d.parameterCount, 30);
+    for (std::size_t i = 0; i < d.parameters.size(); ++i) {
+        const Parameter& p = d.parameters[i];
         const ParamFormat& f = p.format;
         if (i >= a.rows.size()) {
-            EXPECT_EQ(p.ParamText + p.ParamCode + p.ParamValue, "") << i;
+            EXPECT_EQ(p.text + p.code + p.value, "") << i;
             continue;
         }
-        EXPECT_EQ(describe({p.ParamText, p.ParamCode, f.digits, f.decimalPos, f.signKind,
-                            f.minValue, f.maxValue}),
-                  describe(a.rows[i]));
-        EXPECT_EQ(p.DigitsByte + p.DecimalByte, 0) << i;
-        EXPECT_EQ(p.ParamValue + p.UnitValue, "+1+2") << "values come from the unit";
+        EXPECT_EQ(
+            describe({p.text, p.code, f.digits, f.decimalPos, f.signKind, f.minValue, f.maxValue}),
+            describe(a.rows[i]));
+        EXPECT_EQ(p.digitsByte + p.decimalByte, 0) << i;
+        EXPECT_EQ(p.value + p.unitValue, "+1+2") << "values come from the unit";
     }
-    EXPECT_EQ(d.InputCount, 16);
+    EXPECT_EQ(d.inputCount, 16);
     for (std::size_t k : {0, 13, 16, 20}) {
         const Input& in = d.inputs[k];
-        EXPECT_EQ(in.InputText + std::to_string(in.InputSerial) + std::to_string(in.InputExternal),
+        EXPECT_EQ(in.text + std::to_string(in.pcSettable) + std::to_string(in.external),
                   k == 13 ? "Activate Data10" : "00");
     }
-    EXPECT_EQ(d.OutputCount, 4);
-    EXPECT_EQ(d.OutputText[3] + d.OutputText[4] + d.OutputText[10], "Index OK");
+    EXPECT_EQ(d.outputCount, 4);
+    EXPECT_EQ(d.outputTexts[3] + d.outputTexts[4] + d.outputTexts[10], "Index OK");
     // Identity, masks and command codes stay as identification left them.
-    EXPECT_EQ(t.identity.SoftwareVersion, "AA45903 ");
-    EXPECT_EQ(t.identity.UnitGroup, 1);
-    EXPECT_EQ(t.group.InputMask, before.group.InputMask);
-    EXPECT_EQ(t.group.InputCommandCode, before.group.InputCommandCode);
+    EXPECT_EQ(t.identity.softwareVersion, "AA45903 ");
+    EXPECT_EQ(t.identity.unitGroup, 1);
+    EXPECT_EQ(t.group.inputMasks, before.group.inputMasks);
+    EXPECT_EQ(t.group.inputCommandCodes, before.group.inputCommandCodes);
 }
 
 TEST(InstallDataSet, SetsGroupMasksIdentityAndRegistersOnlyWhereTheSetGivesThem) {
     Installed e;
     const Installed before = e;
-    EXPECT_EQ(e.install(builtInDataSet(S::E)), 34);
-    EXPECT_EQ(e.identity.UnitGroup, 3);
-    EXPECT_EQ(e.identity.SoftwareVersion, "AA45903 ");
-    std::vector<int> masks(before.group.InputMask.begin(), before.group.InputMask.begin() + 12);
+    e.install(builtInDataSet(S::E));
+    EXPECT_EQ(e.description.parameterCount, 35);
+    EXPECT_EQ(e.identity.unitGroup, 3);
+    EXPECT_EQ(e.identity.softwareVersion, "AA45903 ");
+    std::vector<int> masks(before.group.inputMasks.begin(), before.group.inputMasks.begin() + 12);
     masks.insert(masks.end(), {1024, 2048, 512, 256});
-    EXPECT_EQ(std::vector<int>(e.group.InputMask.begin(), e.group.InputMask.begin() + 16), masks);
-    EXPECT_EQ(e.group.InputCommandCode, before.group.InputCommandCode);
+    EXPECT_EQ(std::vector<int>(e.group.inputMasks.begin(), e.group.inputMasks.begin() + 16), masks);
+    EXPECT_EQ(e.group.inputCommandCodes, before.group.inputCommandCodes);
 
     Installed probe;
-    probe.identity.SoftwareVersionText = "";  // as left by a failed identification
-    EXPECT_EQ(probe.install(builtInDataSet(S::ProbeUM516)), 21);
+    probe.identity.softwareVersionText = "";  // as left by a failed identification
+    probe.install(builtInDataSet(S::ProbeUM516));
+    EXPECT_EQ(probe.description.parameterCount, 22);
     const UnitIdentity& id = probe.identity;
-    EXPECT_EQ(id.SoftwareVersion + id.StandardVersion + id.UnitType, "713529xxUM51609 UM516");
-    EXPECT_EQ(id.VersionForm, 1);
-    EXPECT_EQ(id.SoftwareVersionText, "");
+    EXPECT_EQ(id.softwareVersion + id.standardVersion + id.unitType, "713529xxUM51609 UM516");
+    EXPECT_EQ(id.versionForm, 1);
+    EXPECT_EQ(id.softwareVersionText, "");
 
     constexpr DataSetRow rows[] = {{"Speed", "01", 3, -1, 1, 0, 9999}};
     const DataSetGroupRegisters registers{"71", "70", "77", 128, ">0", ">1", ">2", ">3", ":0"};
     Installed custom;
-    EXPECT_EQ(custom.install({"custom", rows, 0, {}, 0, {}, {}, registers}), 0);
-    const GroupSettings& g = custom.group;
-    EXPECT_EQ(g.ActivateCode + g.StoreCode + g.ResetCode + g.OutputCode + g.SerialInputCode +
-                  g.ExternalInputCode + g.AuxStatusCode + g.ActualValueCode +
-                  std::to_string(g.ResetMask),
+    custom.install({"custom", rows, 0, {}, 0, {}, {}, registers});
+    EXPECT_EQ(custom.description.parameterCount, 1);
+    const GroupRegisters& g = custom.group;
+    EXPECT_EQ(g.activateCode + g.storeCode + g.resetCode + g.outputCode + g.pcInputCode +
+                  g.externalInputCode + g.auxStatusCode + g.actualValueCode +
+                  std::to_string(g.resetMask),
               "717077>0>1>2>3:0128");
 }
 
@@ -335,8 +353,8 @@ TEST(InstallDataSet, RefusesASetThatDoesNotFitAndLeavesTheDescriptionAlone) {
     for (const DataSet* set : {&tooManyOutputs, &noRows}) {
         Installed left;
         EXPECT_THROW(left.install(*set), std::invalid_argument);
-        EXPECT_EQ(left.description.ParamCount, kMaxParameters);
-        EXPECT_EQ(left.description.params[0].ParamText, "old");
+        EXPECT_EQ(left.description.parameterCount, kMaxParameters);
+        EXPECT_EQ(left.description.parameters[0].text, "old");
     }
 }
 

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "support/ScriptedDialogs.h"
+#include "support/RecordingObserver.h"
 #include "support/TempFolder.h"
 
 namespace qu32 {
@@ -54,72 +54,90 @@ std::string repeated(const std::string& field, int count) {
 // alone, and every field a refused load must not touch, is visible.
 struct Target {
     Target() {
-        description.ParamCount = 10;
+        description.parameterCount = 10;
         for (std::size_t i = 0; i < 10; ++i)
-            description.params[i] = {"old", "9" + std::to_string(i), {}, 0, 0, "001", ""};
-        description.InputCount = kMaxInputs;
+            description.parameters[i] = {"old", "9" + std::to_string(i), {}, 0, 0, "001", ""};
+        description.inputCount = kMaxInputs;
         description.inputs.fill({"old input", 1, 1});
-        description.OutputCount = kMaxOutputs;
-        description.OutputText.fill("old output");
+        description.outputCount = kMaxOutputs;
+        description.outputTexts.fill("old output");
         identity = {"OLD00001", kUnknownVersion, "COPRO001", false, "OLD00", 2, "", 5};
         group = {"a0", "s0", "r0", 7, "o0", "i0", "e0", "x0", "v0", {}, {}, {}};
-        group.InputMask.fill(3);
-        group.InputCommandCode.fill("c0");
-        group.OutputMask.fill(9);
+        group.inputMasks.fill(3);
+        group.inputCommandCodes.fill("c0");
+        group.outputMasks.fill(9);
     }
-    DescriptionTarget ref() { return {description, identity, group, scrollMax}; }
+    DescriptionTarget ref() { return {description, identity, group}; }
     int load(const std::string& text) {
         std::istringstream in(text);
-        return loadConfigFile(in, ref());
+        return loadDescriptionFile(in, ref());
     }
 
     UnitDescription description;
     UnitIdentity identity;
-    GroupSettings group;
-    int scrollMax = 9;
+    GroupRegisters group;
 };
 
 TEST(DescriptionFile, InstallsEveryColumnAndClearsWhatTheFileDoesNotCount) {
     Target t;
-    ASSERT_EQ(t.load(joined(goodLines())), kConfigFileOk);
+    ASSERT_EQ(t.load(joined(goodLines())), kDescriptionFileOk);
     const UnitDescription& d = t.description;
-    EXPECT_EQ(d.ParamCount, 3);
-    EXPECT_EQ(t.scrollMax, 2);
-    EXPECT_EQ(d.params[0].ParamText + "|" + d.params[0].ParamCode, "DATA-IN|xx");
-    EXPECT_EQ(d.params[1].ParamText + "|" + d.params[1].ParamCode, " Factor 1 |0 ");
-    EXPECT_EQ(d.params[2].ParamCode, "05");
-    const ParamFormat& offset = d.params[2].format;
+    EXPECT_EQ(d.parameterCount, 3);
+    EXPECT_EQ(d.parameters[0].text + "|" + d.parameters[0].code, "DATA-IN|xx");
+    EXPECT_EQ(d.parameters[1].text + "|" + d.parameters[1].code, " Factor 1 |0 ");
+    EXPECT_EQ(d.parameters[2].code, "05");
+    const ParamFormat& offset = d.parameters[2].format;
     EXPECT_EQ(std::tie(offset.minValue, offset.maxValue, offset.digits, offset.decimalPos,
                        offset.signKind),
               std::make_tuple(-32000, 32000, 5, -1, kSignKindSigned));
-    EXPECT_EQ(d.params[1].format.decimalPos, 1);
-    EXPECT_EQ(d.params[1].ParamValue, "001");  // values are read from the unit afterwards
+    EXPECT_EQ(d.parameters[1].format.decimalPos, 1);
+    EXPECT_EQ(d.parameters[1].value, "001");  // values are read from the unit afterwards
     for (std::size_t i = 3; i < 10; ++i)
-        EXPECT_TRUE(d.params[i].ParamText.empty()) << i;
+        EXPECT_TRUE(d.parameters[i].text.empty()) << i;
 
-    EXPECT_EQ(d.InputCount, 3);
+    EXPECT_EQ(d.inputCount, 3);
     const std::vector<std::string> inputs{"Reset", "Start", "Stop"};
     const std::vector<int> masks{32768, 16384, 32768};
     for (std::size_t k = 0; k < kMaxInputs; ++k) {
         const bool used = k < inputs.size();
-        EXPECT_EQ(d.inputs[k].InputText, used ? inputs[k] : "") << k;
-        EXPECT_EQ(d.inputs[k].InputSerial + d.inputs[k].InputExternal, used ? 2 : 0) << k;
+        EXPECT_EQ(d.inputs[k].text, used ? inputs[k] : "") << k;
+        EXPECT_EQ(d.inputs[k].pcSettable + d.inputs[k].external, used ? 2 : 0) << k;
         if (k < kMaxInputButtons) {
             // Masks and command codes of unused inputs stay as identification set them.
-            EXPECT_EQ(t.group.InputMask[k], used ? masks[k] : 3) << k;
-            EXPECT_EQ(t.group.InputCommandCode[k], used ? std::to_string(54 + k) : "c0") << k;
+            EXPECT_EQ(t.group.inputMasks[k], used ? masks[k] : 3) << k;
+            EXPECT_EQ(t.group.inputCommandCodes[k], used ? std::to_string(54 + k) : "c0") << k;
         }
     }
-    EXPECT_EQ(d.OutputCount, 2);
-    EXPECT_EQ(d.OutputText[0] + d.OutputText[1] + d.OutputText[2], "AlarmReady");
-    EXPECT_EQ(t.group.OutputMask[1], 2);
-    EXPECT_EQ(t.group.OutputMask[2], 9);
+    EXPECT_EQ(d.outputCount, 2);
+    EXPECT_EQ(d.outputTexts[0] + d.outputTexts[1] + d.outputTexts[2], "AlarmReady");
+    EXPECT_EQ(t.group.outputMasks[1], 2);
+    EXPECT_EQ(t.group.outputMasks[2], 9);
 
     const UnitIdentity& id = t.identity;
-    EXPECT_EQ(id.UnitType + "|" + id.SoftwareVersion + "|" + id.SoftwareVersionText + "|" +
-                  id.StandardVersion + "|" + id.CoprocessorVersion,
+    EXPECT_EQ(id.unitType + "|" + id.softwareVersion + "|" + id.softwareVersionText + "|" +
+                  id.standardVersion + "|" + id.coprocessorVersion,
               "AA459|AA45999 |AA45999 |AA459   |");
-    EXPECT_EQ(id.UnitGroup, kConfigFileUnitGroup);
+    EXPECT_EQ(id.unitGroup, kDescribedUnitGroup);
+}
+
+// The format has no trailing comma, so an empty last text or code can only be written by
+// leaving its field out.
+TEST(DescriptionFile, TextAndCodeLinesMayEndBeforeTheirCount) {
+    std::vector<std::string> lines = goodLines();
+    lines[2] = "DATA-IN, Factor 1 ";  // parameter texts
+    lines[3] = "xx,0";                // parameter codes
+    lines[10] = "Reset,Start";        // input texts
+    lines[11] = "54";                 // input codes
+    lines[14] = "Alarm";              // output texts
+    Target t;
+    ASSERT_EQ(t.load(joined(lines)), kDescriptionFileOk);
+    EXPECT_EQ(t.description.parameters[2].text, "");
+    EXPECT_EQ(t.description.parameters[2].code, "  ");
+    EXPECT_EQ(t.description.parameters[2].format.minValue, -32000);
+    EXPECT_EQ(t.description.inputs[2].text, "");
+    EXPECT_EQ(t.group.inputCommandCodes[1], "");
+    EXPECT_EQ(t.description.outputTexts[1], "");
+    EXPECT_EQ(t.description.outputCount, 2);
 }
 
 TEST(DescriptionFile, LineEndsExtraLinesAndTheFirmwareFieldFittedToEightCharacters) {
@@ -138,11 +156,11 @@ TEST(DescriptionFile, LineEndsExtraLinesAndTheFirmwareFieldFittedToEightCharacte
     for (const auto& [what, text, softwareVersion, versionForm] : kCases) {
         SCOPED_TRACE(what);
         Target t;
-        ASSERT_EQ(t.load(text), kConfigFileOk);
-        EXPECT_EQ(t.description.OutputText[1], "Ready");
-        EXPECT_EQ(t.group.OutputMask[1], 2);
-        EXPECT_EQ(t.identity.SoftwareVersion, softwareVersion);
-        EXPECT_EQ(t.identity.VersionForm, versionForm);
+        ASSERT_EQ(t.load(text), kDescriptionFileOk);
+        EXPECT_EQ(t.description.outputTexts[1], "Ready");
+        EXPECT_EQ(t.group.outputMasks[1], 2);
+        EXPECT_EQ(t.identity.softwareVersion, softwareVersion);
+        EXPECT_EQ(t.identity.versionForm, versionForm);
     }
 }
 
@@ -178,15 +196,15 @@ TEST(DescriptionFile, ModelCodeDecidesIdentityAndStatusRegisters) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.unitType + " / " + c.firmware + " / " + c.standardBefore);
         Target t;
-        t.identity.StandardVersion = c.standardBefore;
-        ASSERT_EQ(t.load(withLine(1, c.unitType + "," + c.firmware)), kConfigFileOk);
-        EXPECT_EQ(t.identity.UnitType, c.unitTypeAfter);
-        EXPECT_EQ(t.identity.StandardVersion, c.standardAfter);
-        EXPECT_EQ(t.identity.UnitGroup, c.group);
-        const GroupSettings& g = t.group;
-        EXPECT_EQ(g.ActivateCode + "|" + g.StoreCode + "|" + g.ResetCode + "|" + g.OutputCode +
-                      "|" + g.SerialInputCode + "|" + g.ExternalInputCode + "|" + g.AuxStatusCode +
-                      "|" + g.ActualValueCode + "|" + std::to_string(g.ResetMask),
+        t.identity.standardVersion = c.standardBefore;
+        ASSERT_EQ(t.load(withLine(1, c.unitType + "," + c.firmware)), kDescriptionFileOk);
+        EXPECT_EQ(t.identity.unitType, c.unitTypeAfter);
+        EXPECT_EQ(t.identity.standardVersion, c.standardAfter);
+        EXPECT_EQ(t.identity.unitGroup, c.group);
+        const GroupRegisters& g = t.group;
+        EXPECT_EQ(g.activateCode + "|" + g.storeCode + "|" + g.resetCode + "|" + g.outputCode +
+                      "|" + g.pcInputCode + "|" + g.externalInputCode + "|" + g.auxStatusCode +
+                      "|" + g.actualValueCode + "|" + std::to_string(g.resetMask),
                   c.codes);
     }
 }
@@ -199,55 +217,54 @@ TEST(DescriptionFile, TablesFilledToTheirBounds) {
                              repeated("00", P), ones, ones, ones, ones, ones, std::to_string(I),
                              repeated("In", I), repeated("54", I), repeated("65535", I),
                              std::to_string(O), repeated("Out", O), repeated("-1", O)})),
-              kConfigFileOk);
-    EXPECT_EQ(t.scrollMax, P - 1);
-    EXPECT_EQ(t.description.params[P - 1].ParamText, "P");
-    EXPECT_EQ(t.description.inputs[I - 1].InputText, "In");
-    EXPECT_EQ(t.group.InputMask[kMaxInputButtons - 1], 0xFFFF);
-    EXPECT_EQ(t.description.OutputText[O - 1], "Out");
-    EXPECT_EQ(t.group.OutputMask[O - 1], 0xFFFF);
+              kDescriptionFileOk);
+    EXPECT_EQ(t.description.parameterCount, P);
+    EXPECT_EQ(t.description.parameters[P - 1].text, "P");
+    EXPECT_EQ(t.description.inputs[I - 1].text, "In");
+    EXPECT_EQ(t.group.inputMasks[kMaxInputButtons - 1], 0xFFFF);
+    EXPECT_EQ(t.description.outputTexts[O - 1], "Out");
+    EXPECT_EQ(t.group.outputMasks[O - 1], 0xFFFF);
 }
 
 // Refused files: the message names the fault and the file, and nothing of the file is installed.
-TEST(ReadConfigFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
+TEST(readDescriptionFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
     const test::TempFolder temp;
     const std::string folder = temp.path();
     const std::string path = temp.file("Test.cof");
     Target target;
-    test::ScriptedDialogs dialogs;
+    test::RecordingObserver observer;
     const auto write = [&](const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     };
 
     write(joined(goodLines()));
-    EXPECT_TRUE(ReadConfigFile(path, Target().ref(), dialogs, "QU 3.2 nimbus"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(readDescriptionFile(path, Target().ref(), observer));
+    EXPECT_TRUE(observer.messages.empty());
 
     std::vector<std::string> fifteen = goodLines();
     fifteen.pop_back();
     const std::tuple<std::string, std::string, int> kCases[] = {
         // what, file, error
-        {"fifteen lines", joined(fifteen), kConfigErrorEndOfFile},
-        {"empty file", "", kConfigErrorEndOfFile},
-        {"parameter count not a number", withLine(2, "three"), kConfigErrorNotANumber},
-        {"minimum not a number", withLine(5, "-77,1x,-32000"), kConfigErrorNotANumber},
-        {"sign without digits", withLine(9, "1,+,0"), kConfigErrorNotANumber},
-        {"two signs", withLine(6, "-77,+-5,32000"), kConfigErrorNotANumber},
-        {"input mask not a number", withLine(13, "1,2,x"), kConfigErrorNotANumber},
-        {"more rows than minimums", withLine(5, "-77,1"), kConfigErrorOutOfRange},
-        {"more rows than texts", withLine(3, "DATA-IN,Factor 1"), kConfigErrorOutOfRange},
-        {"more inputs than codes", withLine(12, "54,55"), kConfigErrorOutOfRange},
-        {"no parameters", withLine(2, "0"), kConfigErrorOutOfRange},
-        {"402 parameters", withLine(2, "402"), kConfigErrorOutOfRange},
-        {"22 inputs", withLine(10, "22"), kConfigErrorOutOfRange},
-        {"9 outputs", withLine(14, "9"), kConfigErrorOutOfRange},
-        {"minimum beyond 32 bits", withLine(5, "-77,2147483648,-32000"), kConfigErrorOverflow},
-        {"digits beyond 16 bits", withLine(7, "0,32768,5"), kConfigErrorOverflow},
-        {"mask beyond 16 bits", withLine(16, "1,65536"), kConfigErrorOverflow},
-        {"absurdly long line", withLine(3, std::string(kMaxConfigLineBytes + 1, 'x')),
-         kConfigErrorReadFailed},
-        {"missing file", "", kConfigErrorNotFound},
-        {"a folder", "", kConfigErrorNotFound},
+        {"fifteen lines", joined(fifteen), kDescriptionErrorEndOfFile},
+        {"empty file", "", kDescriptionErrorEndOfFile},
+        {"parameter count not a number", withLine(2, "three"), kDescriptionErrorNotANumber},
+        {"minimum not a number", withLine(5, "-77,1x,-32000"), kDescriptionErrorNotANumber},
+        {"sign without digits", withLine(9, "1,+,0"), kDescriptionErrorNotANumber},
+        {"two signs", withLine(6, "-77,+-5,32000"), kDescriptionErrorNotANumber},
+        {"input mask not a number", withLine(13, "1,2,x"), kDescriptionErrorNotANumber},
+        {"more rows than minimums", withLine(5, "-77,1"), kDescriptionErrorOutOfRange},
+        {"more inputs than masks", withLine(13, "1,2"), kDescriptionErrorOutOfRange},
+        {"no parameters", withLine(2, "0"), kDescriptionErrorOutOfRange},
+        {"402 parameters", withLine(2, "402"), kDescriptionErrorOutOfRange},
+        {"22 inputs", withLine(10, "22"), kDescriptionErrorOutOfRange},
+        {"9 outputs", withLine(14, "9"), kDescriptionErrorOutOfRange},
+        {"minimum beyond 32 bits", withLine(5, "-77,2147483648,-32000"), kDescriptionErrorOverflow},
+        {"digits beyond 16 bits", withLine(7, "0,32768,5"), kDescriptionErrorOverflow},
+        {"mask beyond 16 bits", withLine(16, "1,65536"), kDescriptionErrorOverflow},
+        {"absurdly long line", withLine(3, std::string(kMaxDescriptionLineBytes + 1, 'x')),
+         kDescriptionErrorReadFailed},
+        {"missing file", "", kDescriptionErrorNotFound},
+        {"a folder", "", kDescriptionErrorNotFound},
     };
     for (const auto& [what, bytes, error] : kCases) {
         SCOPED_TRACE(what);
@@ -255,21 +272,19 @@ TEST(ReadConfigFile, BadFilesAreRefusedWithTheirErrorNumberAndChangeNothing) {
         fs::remove(path);
         if (what != "missing file" && what != "a folder")
             write(bytes);
-        dialogs.shown.clear();
-        EXPECT_FALSE(ReadConfigFile(file, target.ref(), dialogs, "QU 3.2 nimbus"));
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(dialogs.shown[0].text,
+        observer.messages.clear();
+        EXPECT_FALSE(readDescriptionFile(file, target.ref(), observer));
+        ASSERT_EQ(observer.messages.size(), 1u);
+        EXPECT_EQ(observer.messages[0].text,
                   "Error " + std::to_string(error) + " while reading from file " + file + " !");
-        EXPECT_EQ(dialogs.shown[0].title, "QU 3.2 nimbus");
-        EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::Ok);
-        EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(observer.messages[0].buttons, MsgButtons::Ok);
+        EXPECT_EQ(observer.messages[0].icon, MsgIcon::Exclamation);
         // Rows read before the fault were not installed either.
-        EXPECT_EQ(target.description.ParamCount, 10);
-        EXPECT_EQ(target.description.params[0].ParamText, "old");
-        EXPECT_EQ(target.description.InputCount, kMaxInputs);
-        EXPECT_EQ(target.scrollMax, 9);
-        EXPECT_EQ(target.identity.UnitType, "OLD00");
-        EXPECT_EQ(target.group.ActivateCode, "a0");
+        EXPECT_EQ(target.description.parameterCount, 10);
+        EXPECT_EQ(target.description.parameters[0].text, "old");
+        EXPECT_EQ(target.description.inputCount, kMaxInputs);
+        EXPECT_EQ(target.identity.unitType, "OLD00");
+        EXPECT_EQ(target.group.activateCode, "a0");
     }
 }
 

@@ -14,9 +14,7 @@
 #include <tuple>
 #include <vector>
 
-#include "parfiles/Form13.h"
-#include "settings/AtomicFile.h"
-#include "settings/ProgramFolder.h"
+#include "platform/Files.h"
 #include "support/Answers.h"
 #include "support/LinkFixture.h"
 #include "support/TempFolder.h"
@@ -26,7 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::answerFrame;
-using Action = test::ScriptedDialogs::Form13Action;
+// How the operator leaves the firmware choice.
+enum class Action { Ok, Cancel, Close };
 
 // A description file whose model code and first parameter text tell which one was loaded.
 std::string descriptionFile(const std::string& model, const std::string& firstText) {
@@ -38,7 +37,7 @@ std::string descriptionFile(const std::string& model, const std::string& firstTe
 // Answers of the shape a probe set expects, and its registers in reading order.
 std::map<std::string, std::string> shapedAnswers(ProbeSet probe) {
     std::map<std::string, std::string> answers;
-    for (const ProbeRegister& r : probeSpec(probe).registers) {
+    for (const ProbeRegister& r : probeShape(probe).registers) {
         const auto length = static_cast<std::size_t>(r.answerLength);
         answers[std::string(r.code)] =
             std::string(r.isSigned ? "+" : "1") + std::string(length - 1, '1');
@@ -48,7 +47,7 @@ std::map<std::string, std::string> shapedAnswers(ProbeSet probe) {
 
 std::vector<std::string> codesOf(ProbeSet probe) {
     std::vector<std::string> codes;
-    for (const ProbeRegister& r : probeSpec(probe).registers)
+    for (const ProbeRegister& r : probeShape(probe).registers)
         codes.emplace_back(r.code);
     return codes;
 }
@@ -57,7 +56,6 @@ class FirmwareSelectionTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        setProgramFolder(folder);
         port.clearWritten();
         // Every request is recorded; the unit answers what `answer` gives, by default nothing.
         port.setResponder([this](const Bytes& request) {
@@ -70,11 +68,9 @@ class FirmwareSelectionTest : public test::LinkFixture {
                 chunks.push_back({5, answerFrame(code, *text)});
             return chunks;
         });
-        unitData.description.ParamCount = 1;
-        unitData.description.params[0].ParamText = "from before";
+        unitData.description.parameterCount = 1;
+        unitData.description.parameters[0].text = "from before";
     }
-    void TearDown() override { setProgramFolder(""); }
-
     std::string file(const std::string& name) const { return temp.file(name); }
     void writeFile(const std::string& name, const std::string& bytes) {
         std::ofstream(file(name), std::ios::binary) << bytes;
@@ -83,18 +79,21 @@ class FirmwareSelectionTest : public test::LinkFixture {
         std::ifstream in(file(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    void unidentified() {
-        unitData.identity.SoftwareVersion = kUnknownVersion;
-        unitData.identity.StandardVersion = kUnknownVersion;
+    void chooseNext(const std::string& typed, Action action) {
+        observer.choiceAnswers.push_back({typed, action == Action::Ok});
     }
-    std::string firstRow() const { return unitData.description.params[0].ParamText; }
+    void unidentified() {
+        unitData.identity.softwareVersion = kUnknownVersion;
+        unitData.identity.standardVersion = kUnknownVersion;
+    }
+    std::string firstRow() const { return unitData.description.parameters[0].text; }
 
     test::TempFolder temp;
     const std::string folder = temp.path();
     std::function<std::optional<std::string>(const std::string& code)> answer =
         [](const std::string&) { return std::nullopt; };
-    UnitData unitData{link};
-    FirmwareSelector selection{link, unitData, dialogs};
+    ConnectedUnit unitData{link};
+    FirmwareSelector selection{link, unitData, folder};
     std::vector<std::string> requests;
 };
 
@@ -102,7 +101,7 @@ class FirmwareSelectionTest : public test::LinkFixture {
 // asked and a missing file is not reported.
 TEST_F(FirmwareSelectionTest, IdentifiedFirmwareTakesItsBuiltInSetOrItsCngFile) {
     const std::string none = "1|from before", fromFile = "2|From file";
-    // Firmware and standard identifiers, the file in the folder (nullptr: none), and ParamCount
+    // Firmware and standard identifiers, the file in the folder (nullptr: none), and parameterCount
     // and first row afterwards.
     const std::tuple<const char*, const char*, const char*, std::string> kCases[] = {
         {"AA45901 ", kUnknownVersion, nullptr, "30|DATA-IN"},
@@ -125,25 +124,24 @@ TEST_F(FirmwareSelectionTest, IdentifiedFirmwareTakesItsBuiltInSetOrItsCngFile) 
             fs::remove(entry.path());
         if (fileName != nullptr)
             writeFile(fileName, descriptionFile("AA459", "From file"));
-        unitData.identity.SoftwareVersion = firmware;
-        unitData.identity.StandardVersion = standard;
-        unitData.description.ParamCount = 1;
-        unitData.description.params[0].ParamText = "from before";
+        unitData.identity.softwareVersion = firmware;
+        unitData.identity.standardVersion = standard;
+        unitData.description.parameterCount = 1;
+        unitData.description.parameters[0].text = "from before";
 
-        EXPECT_EQ(selection.SelectFirmwareDataSet(), result != none);
-        EXPECT_EQ(std::to_string(unitData.description.ParamCount) + "|" + firstRow(), result);
+        EXPECT_EQ(selection.selectDescription(), result != none);
+        EXPECT_EQ(std::to_string(unitData.description.parameterCount) + "|" + firstRow(), result);
         if (result != none) {
-            EXPECT_EQ(unitData.scrollMax, unitData.description.ParamCount - 1);
         }
     }
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(dialogs.form13Shown.empty());
+    EXPECT_TRUE(observer.messages.empty());
+    EXPECT_TRUE(observer.choices.empty());
     EXPECT_TRUE(requests.empty());
 
-    unitData.identity.SoftwareVersion = "AA45901 ";
-    unitData.setFirmwareSelector([this] { return selection.SelectFirmwareDataSet(); });
-    EXPECT_EQ(unitData.Read_UnitData("test"), 1);
-    EXPECT_EQ(unitData.description.ParamCount, 30);
+    unitData.identity.softwareVersion = "AA45901 ";
+    unitData.setDescriptionSource([this] { return selection.selectDescription(); });
+    EXPECT_EQ(unitData.readUnitDescription(), Result::Ok);
+    EXPECT_EQ(unitData.description.parameterCount, 30);
     EXPECT_TRUE(requests.empty());
 }
 
@@ -159,13 +157,13 @@ TEST_F(FirmwareSelectionTest, BothProbesRunInOrderAndTheLaterFitStays) {
         return requests.size() <= umReads ? um.at(code) : aa.at(code);
     };
     unidentified();
-    EXPECT_TRUE(selection.SelectFirmwareDataSet());
+    EXPECT_TRUE(selection.selectDescription());
     const std::vector<std::string> aaCodes = codesOf(ProbeSet::AA516);
     expected.insert(expected.end(), aaCodes.begin(), aaCodes.end());
     EXPECT_EQ(requests, expected);
-    EXPECT_EQ(unitData.identity.UnitType, "AA516");
-    EXPECT_EQ(unitData.scrollMax, 18);
-    EXPECT_TRUE(dialogs.form13Shown.empty());
+    EXPECT_EQ(unitData.identity.unitType, "AA516");
+    EXPECT_EQ(unitData.description.parameterCount, 19);
+    EXPECT_TRUE(observer.choices.empty());
 }
 
 TEST_F(FirmwareSelectionTest, AFittingFirstProbeStaysWhenTheSecondFails) {
@@ -175,22 +173,22 @@ TEST_F(FirmwareSelectionTest, AFittingFirstProbeStaysWhenTheSecondFails) {
         return it == um.end() ? std::nullopt : std::optional<std::string>(it->second);
     };
     unidentified();
-    EXPECT_TRUE(selection.SelectFirmwareDataSet());
-    EXPECT_EQ(unitData.identity.UnitType + unitData.identity.SoftwareVersion, "UM516713529xx");
-    EXPECT_EQ(unitData.scrollMax, 21);
+    EXPECT_TRUE(selection.selectDescription());
+    EXPECT_EQ(unitData.identity.unitType + unitData.identity.softwareVersion, "UM516713529xx");
+    EXPECT_EQ(unitData.description.parameterCount, 22);
     // The second probe still ran, up to the register the first set lacks: "50" never answers
     // and ends it after six failed attempts.
     EXPECT_EQ(requests.back(), "50");
     EXPECT_EQ(std::count(requests.begin(), requests.end(), "50"), kProbeFailureLimit + 1);
-    EXPECT_TRUE(dialogs.form13Shown.empty());
+    EXPECT_TRUE(observer.choices.empty());
 }
 
 TEST_F(FirmwareSelectionTest, ProbesGiveUpAfterSixFailuresOfARegisterThenTheOperatorChooses) {
     writeFile("A.cof", descriptionFile("AA459", "File A"));
     unidentified();
-    EXPECT_TRUE(selection.SelectFirmwareDataSet());
+    EXPECT_TRUE(selection.selectDescription());
     EXPECT_EQ(requests, std::vector<std::string>(2 * (kProbeFailureLimit + 1), "00"));
-    EXPECT_EQ(dialogs.form13Shown.size(), 1u);
+    EXPECT_EQ(observer.choices.size(), 1u);
     EXPECT_EQ(firstRow(), "File A");
 }
 
@@ -200,13 +198,12 @@ TEST_F(FirmwareSelectionTest, ProbesGiveUpAfterSixFailuresOfARegisterThenTheOper
 TEST_F(FirmwareSelectionTest, NoConfigurationFilesTellsTheOperator) {
     writeFile("notes.txt", "");
     fs::create_directory(file("folder.cof"));
-    EXPECT_FALSE(selection.ChooseConfigFile());
-    EXPECT_TRUE(dialogs.form13Shown.empty());
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text,
+    EXPECT_FALSE(selection.chooseDescriptionFile());
+    EXPECT_TRUE(observer.choices.empty());
+    ASSERT_EQ(observer.messages.size(), 1u);
+    EXPECT_EQ(observer.messages[0].text,
               "No QU 3.2 configuration files found! Initialisation will be done by scanning the "
               "connected unit.");
-    EXPECT_EQ(dialogs.shown[0].title, company.titleText);
     EXPECT_FALSE(fs::exists(file(kFirmwareChoiceFile)));  // no dialog, no choice to remember
 }
 
@@ -214,20 +211,16 @@ TEST_F(FirmwareSelectionTest, LastChoiceIsPreselectedAndOkLoadsIt) {
     writeFile("A.cof", descriptionFile("AA459", "File A"));
     writeFile("B.cof", descriptionFile("TV985", "File B"));
     writeFile(kFirmwareChoiceFile, "B\r\nanything after the first line\r\n");
-    dialogs.pointer = MousePointer::Hourglass;
 
-    EXPECT_TRUE(selection.ChooseConfigFile());
-    ASSERT_EQ(dialogs.form13Shown.size(), 1u);
-    const auto& shown = dialogs.form13Shown[0];
-    EXPECT_EQ(shown.items, (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(shown.text, "B");
-    EXPECT_EQ(shown.caption, company.titleText);
-    EXPECT_EQ(shown.pointer, MousePointer::Default);
-    EXPECT_EQ(dialogs.pointer, MousePointer::Hourglass);
+    EXPECT_TRUE(selection.chooseDescriptionFile());
+    ASSERT_EQ(observer.choices.size(), 1u);
+    const auto& shown = observer.choices[0];
+    EXPECT_EQ(shown.names, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(shown.preset, "B");
     EXPECT_EQ(firstRow(), "File B");
-    EXPECT_EQ(unitData.identity.UnitType, "TV985");
+    EXPECT_EQ(unitData.identity.unitType, "TV985");
     EXPECT_EQ(readFile(kFirmwareChoiceFile), "B\r\n");
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(observer.messages.empty());
     EXPECT_TRUE(unitData.notes.empty());
 }
 
@@ -236,11 +229,11 @@ TEST_F(FirmwareSelectionTest, WithoutAStoredChoiceTheFirstNameIsShown) {
     writeFile("Alpha.COF", descriptionFile("AA459", "Alpha"));
     writeFile(".hidden.cof", descriptionFile("AA459", "Hidden"));
     writeFile("Alpha.cof.bak", "");
-    dialogs.form13Answers.push_back({"Alpha", Action::Ok});
-    EXPECT_TRUE(selection.ChooseConfigFile());
-    ASSERT_EQ(dialogs.form13Shown.size(), 1u);
-    EXPECT_EQ(dialogs.form13Shown[0].items, (std::vector<std::string>{".hidden", "Alpha", "Zeta"}));
-    EXPECT_EQ(dialogs.form13Shown[0].text, ".hidden");
+    chooseNext("Alpha", Action::Ok);
+    EXPECT_TRUE(selection.chooseDescriptionFile());
+    ASSERT_EQ(observer.choices.size(), 1u);
+    EXPECT_EQ(observer.choices[0].names, (std::vector<std::string>{".hidden", "Alpha", "Zeta"}));
+    EXPECT_EQ(observer.choices[0].preset, ".hidden");
     EXPECT_EQ(firstRow(), "Alpha");  // found in any case, as on the systems the files come from
 }
 
@@ -258,21 +251,19 @@ TEST_F(FirmwareSelectionTest, EveryWayOfClosingRemembersTheShownName) {
     for (const auto& [typed, action, row, notFound] : kCases) {
         SCOPED_TRACE(typed + " / " + std::to_string(static_cast<int>(action)));
         writeFile(kFirmwareChoiceFile, "B\r\n");
-        unitData.description.params[0].ParamText = kept;
-        dialogs.shown.clear();
-        dialogs.form13Answers.push_back({typed, action});
+        unitData.description.parameters[0].text = kept;
+        observer.messages.clear();
+        chooseNext(typed, action);
 
-        EXPECT_EQ(selection.ChooseConfigFile(), row != kept);
+        EXPECT_EQ(selection.chooseDescriptionFile(), row != kept);
         EXPECT_EQ(firstRow(), row);
         EXPECT_EQ(readFile(kFirmwareChoiceFile), typed + "\r\n");
-        EXPECT_EQ(dialogs.pointer, MousePointer::Hourglass);
-        ASSERT_EQ(dialogs.shown.size(), notFound ? 1u : 0u);
+        ASSERT_EQ(observer.messages.size(), notFound ? 1u : 0u);
         if (notFound) {
-            EXPECT_EQ(dialogs.shown[0].text,
+            EXPECT_EQ(observer.messages[0].text,
                       "The specified configuration file " + typed +
                           " was not found!\rInitialisation will be done by scanning the "
                           "connected unit.");
-            EXPECT_EQ(dialogs.shown[0].title, company.titleText);
         }
     }
 }
@@ -283,11 +274,11 @@ TEST_F(FirmwareSelectionTest, AChoiceThatCannotBeRememberedIsStillLoaded) {
     writeFile(kFirmwareChoiceFile, "A\r\n");
     // Even root cannot write a temporary file where a folder of its name stands.
     fs::create_directory(file(std::string(kFirmwareChoiceFile) + kAtomicTempSuffix));
-    dialogs.form13Answers.push_back({"B", Action::Ok});
-    EXPECT_TRUE(selection.ChooseConfigFile());
+    chooseNext("B", Action::Ok);
+    EXPECT_TRUE(selection.chooseDescriptionFile());
     EXPECT_EQ(firstRow(), "File B");
     EXPECT_EQ(readFile(kFirmwareChoiceFile), "A\r\n");
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(observer.messages.empty());
     EXPECT_EQ(unitData.notes.size(), 1u);
 }
 

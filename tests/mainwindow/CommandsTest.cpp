@@ -8,19 +8,20 @@ namespace {
 using CommandsTest = OperationFixture;
 
 TEST_F(CommandsTest, UnitCommandsWhileCommunicationIsDisabledAreDiscardedUnrun) {
-    window.commands.mnDisable_Click();
+    window.commands.disableClicked();
     ASSERT_TRUE(runPending());
     std::vector<std::vector<ShownCaption>*> buttons;
-    for (Control* c : {&window.form.Transmit, &window.form.TransmitAll, &window.form.Read_Pars,
-                       &window.form.StoreEEProm, &window.form.Re_Set})
+    for (Control* c : {&window.controls.transmitButton, &window.controls.transmitAllButton,
+                       &window.controls.readAllButton, &window.controls.storeButton,
+                       &window.controls.resetButton})
         buttons.push_back(&watch(*c));
     const std::function<void()> clicks[] = {
-        [&] { window.commands.Transmit_Click(); },
-        [&] { window.commands.TransmitAll_Click(); },
-        [&] { window.commands.Read_Pars_Click(); },
-        [&] { window.commands.StoreEEProm_Click(); },
-        [&] { window.commands.Re_Set_Click(); },
-        [&] { window.commands.Command1_Click(0); },
+        [&] { window.commands.transmitClicked(); },
+        [&] { window.commands.transmitAllClicked(); },
+        [&] { window.commands.readAllClicked(); },
+        [&] { window.commands.storeClicked(); },
+        [&] { window.commands.resetClicked(); },
+        [&] { window.commands.inputButtonClicked(0); },
         [&] {
             edit("01");
             pressEnter();
@@ -33,19 +34,19 @@ TEST_F(CommandsTest, UnitCommandsWhileCommunicationIsDisabledAreDiscardedUnrun) 
     for (auto* log : buttons)
         EXPECT_TRUE(log->empty());
     // Run, they would have failed loudly, marked the list or written to the line.
-    EXPECT_TRUE(dialogs.shown.empty() && dialogs.beeps == 0 && !window.ParFileChanged);
+    EXPECT_TRUE(dialogs.shown.empty() && dialogs.beeps == 0 && !window.file.changed);
     EXPECT_TRUE(port.written().empty() && !port.isOpen());
     EXPECT_EQ(dialogs.pointer, MousePointer::Default);
 }
 
 TEST_F(CommandsTest, ASecondClickWhileAnOperationIsPendingHasNoEffect) {
-    auto& read = watch(window.form.Read_Pars);
+    auto& read = watch(window.controls.readAllButton);
     edit("01", "0150");
-    window.commands.Transmit_Click();
+    window.commands.transmitClicked();
     edit("01", "0160");
-    window.commands.Transmit_Click();
-    window.commands.Read_Pars_Click();
-    window.commands.mnuTesting2_Click();
+    window.commands.transmitClicked();
+    window.commands.readAllClicked();
+    window.commands.reinitClicked();
     ASSERT_TRUE(runPending());
     loop.runFor(1000);
 
@@ -56,13 +57,13 @@ TEST_F(CommandsTest, ASecondClickWhileAnOperationIsPendingHasNoEffect) {
 }
 
 TEST_F(CommandsTest, AClickWhileAnOperationWaitsOnTheLineRunsOnALaterTick) {
-    auto& all = watch(window.form.TransmitAll);
-    auto& read = watch(window.form.Read_Pars);
-    window.commands.TransmitAll_Click();
+    auto& all = watch(window.controls.transmitAllButton);
+    auto& read = watch(window.controls.readAllButton);
+    window.commands.transmitAllClicked();
     bool duringTick = false;
     loop.postAfter(400, [&] {
-        duringTick = !window.mainInterrupt().enabled();
-        window.commands.Read_Pars_Click();
+        duringTick = !window.mainTimer().enabled();
+        window.commands.readAllClicked();
     });
     ASSERT_TRUE(runUntil([&] { return read.size() == 2; }, 60000));
     EXPECT_TRUE(duringTick);
@@ -73,13 +74,13 @@ TEST_F(CommandsTest, AClickWhileAnOperationWaitsOnTheLineRunsOnALaterTick) {
 
 TEST_F(CommandsTest, ClosePromptAsksOnlyWhenTheListDiffersFromItsFile) {
     Strings saved;
-    window.commands.saveParFile = [&] {
-        saved.push_back(window.ParFileName);
+    window.commands.saveFile = [&] {
+        saved.push_back(window.file.path);
         return saved.size() > 1;  // the first save fails
     };
-    window.form.mnClose.setEnabled(true);
-    window.ParFileName = "/tmp/set.par";
-    window.commands.mnClose_Click();
+    window.controls.closeEntry.setEnabled(true);
+    window.file.path = "/tmp/set.par";
+    window.commands.closeClicked();
     EXPECT_TRUE(dialogs.shown.empty()) << "nothing changed";
 
     const struct {
@@ -94,17 +95,17 @@ TEST_F(CommandsTest, ClosePromptAsksOnlyWhenTheListDiffersFromItsFile) {
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(saved.size());
-        window.ParFileName = "/tmp/set.par";
-        window.ParFileChanged = true;
+        window.file.path = "/tmp/set.par";
+        window.file.changed = true;
         dialogs.answers = {s.answer};
         takeWire();
-        window.commands.mnClose_Click();
+        window.commands.closeClicked();
         ASSERT_TRUE(runPending());
         EXPECT_EQ(saved, Strings(s.saves, "/tmp/set.par")) << "saved under the old name first";
-        EXPECT_EQ(window.ParFileName.empty(), s.reinitialised);
+        EXPECT_EQ(window.file.path.empty(), s.reinitialised);
         EXPECT_EQ(count(takeWire(), "11 00?") > 0, s.reinitialised);
     }
-    EXPECT_FALSE(window.ParFileChanged);
+    EXPECT_FALSE(window.file.changed);
     ASSERT_EQ(dialogs.shown.size(), 4u);
     EXPECT_EQ(dialogs.shown[0].text, "Save changes to file /tmp/set.par ?");
     EXPECT_EQ(dialogs.shown[0].title, "QU 3.2 nimbus");
@@ -113,7 +114,7 @@ TEST_F(CommandsTest, ClosePromptAsksOnlyWhenTheListDiffersFromItsFile) {
 }
 
 TEST_F(CommandsTest, InfoBoxShowsTheReleaseLines) {
-    window.commands.mnInfo_Click();
+    window.commands.infoClicked();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text,
               "QU 3.2 nimbus, Release nimbus\r\r"
@@ -126,17 +127,18 @@ TEST_F(CommandsTest, InfoBoxShowsTheReleaseLines) {
 
 TEST_F(CommandsTest, ExitWaitsForARunningTick) {
     bool closedAtOnce = true;
-    window.commands.TransmitAll_Click();
+    window.commands.transmitAllClicked();
     loop.postAfter(400, [&] {
-        window.commands.mnExit_Click();
+        window.commands.exitClicked();
         closedAtOnce = window.isClosed();
     });
     ASSERT_TRUE(runUntil([&] { return window.isClosed(); }, 60000));
     EXPECT_FALSE(closedAtOnce);
-    EXPECT_EQ(window.form.TransmitAll.caption(), "Transmit &All") << "the command finished first";
+    EXPECT_EQ(window.controls.transmitAllButton.caption(), "Transmit &All")
+        << "the command finished first";
     loop.runFor(2000);
     EXPECT_EQ(closedCount, 1);
-    EXPECT_FALSE(window.mainInterrupt().enabled()) << "no tick after the close";
+    EXPECT_FALSE(window.mainTimer().enabled()) << "no tick after the close";
     EXPECT_NE(configText().find("Com1"), std::string::npos) << "settings written at exit";
 }
 

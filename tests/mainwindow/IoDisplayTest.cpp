@@ -31,9 +31,9 @@ class IoDisplayTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        applyGroupSettings(1, unit.group);
-        unit.description.InputCount = kInputButtons;
-        unit.description.OutputCount = kOutputPanels;
+        loadGroupRegisters(1, unit.group);
+        unit.description.inputCount = kInputButtons;
+        unit.description.outputCount = kOutputPanels;
     }
     // Answers from the table (an empty entry stays silent, a missing one is "Unknown code.") after
     // the first `silentFirst` requests went unanswered; counts requests per register.
@@ -46,33 +46,45 @@ class IoDisplayTest : public LinkFixture {
                 return chunks;
             const auto it = table.find(code);
             if (it == table.end())
-                chunks.push_back({5, Bytes{STX, request[3], request[4], EOT}});
+                chunks.push_back({5, Bytes{kStx, request[3], request[4], kEot}});
             else if (!it->second.empty())
                 chunks.push_back({5, it->second});
             return chunks;
         });
     }
 
-    UnitData unit{link};
-    Form1 form;
-    ValueDisplay value{form};
-    IoDisplay io{form, unit, value};
+    ConnectedUnit unit{link};
+    MainWindowControls controls;
+    ValueDisplay value{controls};
+    IoDisplay io{controls, unit, value};
     std::map<std::string, int> requests;
 };
 
 TEST(StatusRetry, CountsRejectionsAndOtherFailuresApart) {
+    constexpr Result kOk = Result::Ok;
+    constexpr Result kTimeout = Result::TimeoutHeader;
+    constexpr Result kRefused = Result::NotAcknowledged;
+    constexpr Result kUnknown = Result::UnknownCode;
+    constexpr Result kLost = Result::LineFailed;
     const struct {
-        std::vector<int> results;
-        int expected;
+        std::vector<Result> results;
+        Result expected;
         std::size_t attempts;
     } cases[] = {
-        {{1}, 1, 1},
-        {{-4, -4, -4, -4, 1}, 1, 5},
-        {{-4, -15, -99, -17, -13}, -1, 5},
-        {{-2, -2, -2, -2, -2}, -2, 5},
-        {{-2, -4, -2, -4, -2, -4, -2, -4, -2}, -2, 9},
-        {{-4, -2, -4, -2, -4, -2, -4, -2, -4}, -1, 9},
-        {{-4, -2, -3}, -3, 3},
+        {{kOk}, kOk, 1},
+        {{kTimeout, kTimeout, kTimeout, kTimeout, kOk}, kOk, 5},
+        {{kTimeout, Result::BadBlockCheck, Result::PortNotOpen, Result::NotStatusAnswer,
+          Result::TimeoutData},
+         kLost,
+         5},
+        {{kRefused, kRefused, kRefused, kRefused, kRefused}, kRefused, 5},
+        {{kRefused, kTimeout, kRefused, kTimeout, kRefused, kTimeout, kRefused, kTimeout, kRefused},
+         kRefused,
+         9},
+        {{kTimeout, kRefused, kTimeout, kRefused, kTimeout, kRefused, kTimeout, kRefused, kTimeout},
+         kLost,
+         9},
+        {{kTimeout, kRefused, kUnknown}, kUnknown, 3},
     };
     for (const auto& c : cases) {
         std::size_t used = 0;
@@ -83,93 +95,94 @@ TEST(StatusRetry, CountsRejectionsAndOtherFailuresApart) {
 }
 
 TEST_F(IoDisplayTest, SingleReadersLightOnlyTheirOwnPanelsAndOutputsUseTheMasksLoadedLast) {
-    const std::pair<int (IoDisplay::*)(const std::string&), const char*> readers[] = {
-        {&IoDisplay::Set_SerialInputs, "86"},
-        {&IoDisplay::Set_ExternalInputs, "87"},
-        {&IoDisplay::Set_BusInputs, "8C"},
+    const std::pair<Result (IoDisplay::*)(), const char*> readers[] = {
+        {&IoDisplay::showPcInputs, "86"},
+        {&IoDisplay::showExternalInputs, "87"},
+        {&IoDisplay::showBusInputs, "8C"},
     };
     for (std::size_t k = 0; k < std::size(readers); ++k) {
         const auto [read, code] = readers[k];
         io.clearLiveDisplay();
         script({{code, answerFrame(code, "H1000")}});  // bit 4096 is input 13
-        ASSERT_EQ((io.*read)(""), 1) << code;
-        EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D2) + lit(form.Panel3D3),
+        ASSERT_EQ((io.*read)(), Result::Ok) << code;
+        EXPECT_EQ(lit(controls.inputPcPanels) + lit(controls.inputExternalPanels) +
+                      lit(controls.inputBusPanels),
                   std::string(16 * k, '0') + "0000000000000100" + std::string(32 - 16 * k, '0'))
             << code;
     }
 
-    applyGroupSettings(10, unit.group);  // outputs 128 .. 1
-    applyGroupSettings(1, unit.group);   // outputs 1, 2, 4, 8; 4 to 7 keep 8, 4, 2, 1
+    loadGroupRegisters(10, unit.group);  // outputs 128 .. 1
+    loadGroupRegisters(1, unit.group);   // outputs 1, 2, 4, 8; 4 to 7 keep 8, 4, 2, 1
     for (const auto& [word, shown] :
          {std::pair{"H08", "00011000"}, {"H01", "10000001"}, {"H10", "00000000"}}) {
         script({{"85", answerFrame("85", word)}});
-        ASSERT_EQ(io.Set_Outputs(""), 1);
-        EXPECT_EQ(lit(form.Panel3D16), shown) << word;
-        EXPECT_EQ(form.Panel3D16[0].backColor(), shown[0] == '1' ? kRed : kWhite);
+        ASSERT_EQ(io.showOutputs(), Result::Ok);
+        EXPECT_EQ(lit(controls.outputPanels), shown) << word;
+        EXPECT_EQ(controls.outputPanels[0].backColor(), shown[0] == '1' ? kRed : kWhite);
     }
 }
 
 TEST_F(IoDisplayTest, CombinedReadPaintsEverythingWithinTheCountsAndShowsThePlainValue) {
-    unit.identity.UnitType = "TQ593";  // a percentage unit; the combined read still reads counts
+    unit.identity.unitType = "TQ593";  // a percentage unit; the combined read still reads counts
     script({{"9g", combined({0x1000, 0x8001, 0x0080, 52, 0x000F})}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
     EXPECT_EQ(requests["9g"], 1);
-    EXPECT_EQ(lit(form.Panel3D1) + " " + lit(form.Panel3D2) + " " + lit(form.Panel3D3) + " " +
-                  lit(form.Panel3D16),
+    EXPECT_EQ(lit(controls.inputPcPanels) + " " + lit(controls.inputExternalPanels) + " " +
+                  lit(controls.inputBusPanels) + " " + lit(controls.outputPanels),
               "0000000000000100 1000000000000010 0000001000000000 11110000");
-    EXPECT_EQ(form.Panel3D5.caption(), "+52");
-    EXPECT_EQ(form.Panel3D4[27].backColor(), kRed);
+    EXPECT_EQ(controls.valueText.caption(), "+52");
+    EXPECT_EQ(controls.barSegments[27].backColor(), kRed);
 
     script({{"9g", combined({0, 0, 0, 0xFF7F, 0})}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
-    EXPECT_EQ(form.Panel3D5.caption(), "-129");
-    EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D16), std::string(24, '0'));
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
+    EXPECT_EQ(controls.valueText.caption(), "-129");
+    EXPECT_EQ(lit(controls.inputPcPanels) + lit(controls.outputPanels), std::string(24, '0'));
 
     // Only the unit's own inputs light; outputs as far as the group's masks go.
-    unit.description.InputCount = 3;
-    unit.description.OutputCount = kMaxOutputTexts;
+    unit.description.inputCount = 3;
+    unit.description.outputCount = kMaxOutputTexts;
     script({{"9g", combined({0xFFFF, 0, 0, 0, 0xFFFF})}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
-    EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D16),
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
+    EXPECT_EQ(lit(controls.inputPcPanels) + lit(controls.outputPanels),
               "1110000000000000"
               "11110000");
 }
 
 TEST_F(IoDisplayTest, RetriesEndAtUnknownCodeOrTheFifthFailureAndOnlyTheSerialInputsRetry) {
     script({});  // "9g" unknown
-    EXPECT_EQ(io.Set_All_IOs(""), -3);
+    EXPECT_EQ(io.refreshAllIo(), Result::UnknownCode);
     EXPECT_EQ(requests["9g"], 1);
     script({{"9g", Bytes{}}});  // silent unit
-    EXPECT_EQ(io.Set_All_IOs(""), -1);
+    EXPECT_EQ(io.refreshAllIo(), Result::LineFailed);
     EXPECT_EQ(requests["9g"], 5);
     // Four lost answers are not yet a lost unit.
     script({{"9g", combined({0x1000, 0, 0, 0, 0})}}, 4);
-    EXPECT_EQ(io.Set_All_IOs(""), 1);
+    EXPECT_EQ(io.refreshAllIo(), Result::Ok);
     EXPECT_EQ(requests["9g"], 5);
-    EXPECT_EQ(form.Panel3D1[13].backColor(), kBlue);
+    EXPECT_EQ(controls.inputPcPanels[13].backColor(), kBlue);
 
-    unit.status.OutputWord = 1;
+    unit.status.outputs = 1;
     script({{"86", Bytes{}}, {"87", Bytes{}}, {"8C", answerFrame("8C", "X1000")}});
-    EXPECT_EQ(io.Set_SerialInputs(""), -1);
-    EXPECT_EQ(io.Set_ExternalInputs(""), -1);
-    EXPECT_EQ(io.Set_BusInputs(""), -1) << "an answer without H";
-    EXPECT_EQ(io.Set_Outputs(""), -3);
+    EXPECT_EQ(io.showPcInputs(), Result::LineFailed);
+    EXPECT_EQ(io.showExternalInputs(), Result::LineFailed);
+    EXPECT_EQ(io.showBusInputs(), Result::LineFailed) << "an answer without H";
+    EXPECT_EQ(io.showOutputs(), Result::UnknownCode);
     EXPECT_EQ((std::map<std::string, int>{{"86", 5}, {"87", 1}, {"8C", 1}, {"85", 1}}), requests);
-    EXPECT_EQ(unit.status.OutputWord, 1) << "a failed read keeps the word";
+    EXPECT_EQ(unit.status.outputs, 1) << "a failed read keeps the word";
 }
 
 TEST_F(IoDisplayTest, PanelsAreRepaintedOnlyWhenTheirStateChanges) {
     int colourWrites = 0;
-    form.forEachControl([&](Control& c) {
+    controls.forEachControl([&](Control& c) {
         c.setObserver([&](Control&, Control::Property p) {
             colourWrites += p == Control::Property::BackColor;
         });
     });
     script({{"9g", combined({0x1000, 0x8001, 0, 0, 0x0003})}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
     EXPECT_EQ(colourWrites, 1 + 2 + 2 + 2);  // inputs, outputs, the two centre segments
     colourWrites = 0;
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
     EXPECT_EQ(colourWrites, 0);
 }
 
@@ -191,18 +204,18 @@ TEST_F(IoDisplayTest, MonitorLayoutByUnitType) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
-        Form1 f;
+        MainWindowControls f;
         IoDisplay display(f, unit, value);
-        unit.identity.UnitType = c.before;
+        unit.identity.unitType = c.before;
         display.applyMonitorLayout();
-        unit.identity.UnitType = c.type;
+        unit.identity.unitType = c.type;
         display.applyMonitorLayout();
         EXPECT_EQ(f.monitorTitle.caption(), c.title);
         std::string marks;
-        for (const auto& m : f.Panel3D10)
+        for (const auto& m : f.scaleMarks)
             marks += (m.visible() ? m.caption() : std::string()) + "|";
         EXPECT_EQ(marks, c.marks);
-        for (const auto& s : f.Panel3D4)
+        for (const auto& s : f.barSegments)
             EXPECT_EQ(s.visible(), c.segments);
         for (const auto& l : f.scaleLines)
             EXPECT_EQ(l.visible(), c.lines);
@@ -210,34 +223,35 @@ TEST_F(IoDisplayTest, MonitorLayoutByUnitType) {
 }
 
 TEST_F(IoDisplayTest, DescriptionCaptionsButtonsAndClearingTheLiveDisplay) {
-    form.Command1[5].setCaption("old unit");
-    unit.description.InputCount = 3;
-    unit.description.inputs[0] = {"Reset", 1, 0};
-    unit.description.inputs[1] = {"Start", 0, 1};
-    unit.description.inputs[2] = {"Stop", 1, 0};
-    unit.description.inputs[3] = {"beyond", 1, 0};
-    unit.description.OutputCount = 2;
-    unit.description.OutputText[1] = "Term. 22";
+    controls.inputButtons[5].setCaption("old unit");
+    unit.description.inputCount = 3;
+    unit.description.inputs[0] = {"Reset", true, false};
+    unit.description.inputs[1] = {"Start", false, true};
+    unit.description.inputs[2] = {"Stop", true, false};
+    unit.description.inputs[3] = {"beyond", true, false};
+    unit.description.outputCount = 2;
+    unit.description.outputTexts[1] = "Term. 22";
     io.showDescription();
     io.enableSerialInputButtons();
-    EXPECT_EQ(form.Command1[0].caption() + form.Command1[1].caption() + form.Command1[2].caption() +
-                  form.Command1[5].caption(),
+    EXPECT_EQ(controls.inputButtons[0].caption() + controls.inputButtons[1].caption() +
+                  controls.inputButtons[2].caption() + controls.inputButtons[5].caption(),
               "ResetStartStop");
-    EXPECT_EQ(form.Panel3D16[1].caption(), "Term. 22");
+    EXPECT_EQ(controls.outputPanels[1].caption(), "Term. 22");
     std::string enabled;
-    for (const auto& b : form.Command1)
+    for (const auto& b : controls.inputButtons)
         enabled += b.enabled() ? '1' : '0';
     EXPECT_EQ(enabled, "1010000000000000");
 
     script({{"9g", combined({0xFFFF, 0xFFFF, 0xFFFF, 8, 0xFFFF})}});
-    ASSERT_EQ(io.Set_All_IOs(""), 1);
+    ASSERT_EQ(io.refreshAllIo(), Result::Ok);
     io.clearLiveDisplay();
-    EXPECT_EQ(lit(form.Panel3D1) + lit(form.Panel3D2) + lit(form.Panel3D3) + lit(form.Panel3D16),
+    EXPECT_EQ(lit(controls.inputPcPanels) + lit(controls.inputExternalPanels) +
+                  lit(controls.inputBusPanels) + lit(controls.outputPanels),
               std::string(3 * 16 + 8, '0'));
-    for (const auto& b : form.Command1)
+    for (const auto& b : controls.inputButtons)
         EXPECT_FALSE(b.enabled());
-    EXPECT_EQ(form.Command1[0].caption(), "Reset") << "texts stay until a new description";
-    EXPECT_EQ(form.Panel3D5.caption(), "+8") << "the value display is not part of it";
+    EXPECT_EQ(controls.inputButtons[0].caption(), "Reset") << "texts stay until a new description";
+    EXPECT_EQ(controls.valueText.caption(), "+8") << "the value display is not part of it";
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "mainwindow/MainWindow.h"
-#include "settings/ProgramFolder.h"
 #include "sim/SimUnit.h"
 #include "sim/UnitModel.h"
 #include "support/ScriptedDialogs.h"
@@ -20,8 +19,9 @@ namespace qu32::test {
 class MainWindowFixture : public ::testing::Test {
   protected:
     explicit MainWindowFixture(const std::string& model = "tq593")
-        : unit(*sim::findModel(model)), port(loop, unit), window(port, loop, dialogs, portMap) {
-        setProgramFolder(folder);
+        : unit(*sim::findModel(model)),
+          port(loop, unit),
+          window(port, loop, dialogs, portMap, folder) {
         window.onClosed = [this] { ++closedCount; };
     }
 
@@ -35,7 +35,7 @@ class MainWindowFixture : public ::testing::Test {
         }
         return pred();
     }
-    bool connected() { return window.state() != INIT && window.descriptionLoaded; }
+    bool connected() { return window.state() != CycleState::Init && window.descriptionLoaded; }
 
     // The register codes of the requests and writes on the wire since the last call.
     std::vector<std::string> takeRequests() {

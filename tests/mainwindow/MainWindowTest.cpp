@@ -9,26 +9,27 @@ namespace {
 using StartUp = MainWindowFixture;
 
 TEST_F(StartUp, FirstStartWritesTheDefaultFileAndProbesTheUnit) {
-    window.Load();
+    window.load();
     EXPECT_FALSE(configText().empty()) << "the default configuration is written";
     EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(window.form.portPanel.caption(), "COM 1");
-    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
-    EXPECT_FALSE(window.form.mnuDevelop.visible());
-    EXPECT_TRUE(window.form.mnOpen.enabled());
-    EXPECT_FALSE(window.form.mnSaveAs.enabled() || window.form.Transmit.enabled());
-    EXPECT_TRUE(window.mainInterrupt().enabled());
+    EXPECT_EQ(window.controls.portPanel.caption(), "COM 1");
+    EXPECT_EQ(window.controls.window.caption(), "QU 3.2 nimbus   (Offline)");
+    EXPECT_FALSE(window.controls.developEntry.visible());
+    EXPECT_TRUE(window.controls.openEntry.enabled());
+    EXPECT_FALSE(window.controls.saveAsEntry.enabled() || window.controls.transmitButton.enabled());
+    EXPECT_TRUE(window.mainTimer().enabled());
     EXPECT_TRUE(dialogs.shown.empty());
 
     ASSERT_TRUE(runUntil([&] { return connected(); }));
-    EXPECT_EQ(window.state(), SERIALINPUTS_IN);
-    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus  -  TQ593 Version TQ59312 /DPV10204");
-    EXPECT_TRUE(window.form.Transmit.enabled() && window.form.mnSaveAs.enabled());
-    const Parameter& first = window.unit.description.params[1];
-    EXPECT_FALSE(first.ParamValue.empty());
-    EXPECT_EQ(window.form.Label1[1].caption() + "=" + window.form.Label11[1].caption(),
-              first.ParamText + "=" + first.ParamValue);
-    EXPECT_TRUE(window.form.Line4.visible());
+    EXPECT_EQ(window.state(), CycleState::PcInputs);
+    EXPECT_EQ(window.controls.window.caption(),
+              "QU 3.2 nimbus  -  TQ593 Version TQ59312 /DPV10204");
+    EXPECT_TRUE(window.controls.transmitButton.enabled() && window.controls.saveAsEntry.enabled());
+    const Parameter& first = window.unit.description.parameters[1];
+    EXPECT_FALSE(first.value.empty());
+    EXPECT_EQ(window.controls.rowTexts[1].caption() + "=" + window.controls.rowValues[1].caption(),
+              first.text + "=" + first.value);
+    EXPECT_TRUE(window.controls.editCursor.visible());
 }
 
 TEST_F(StartUp, ConfiguredSettingsAreUsedAndWrittenBackAtExit) {
@@ -38,11 +39,11 @@ TEST_F(StartUp, ConfiguredSettingsAreUsedAndWrittenBackAtExit) {
              "<Serial ComPort=\"Com1\" Baud=\"19200\" Setting=\"e,7,1\" UnitId=\"07\"/>"
              "<Company QuVersion=\"Line 7 QU\"/><Extra keep=\"yes\"/></Settings></Qu32>\r\n";
     }
-    window.Load();
-    EXPECT_EQ(window.comm.BaudRateCode, 5);
-    EXPECT_EQ(window.form.unitPanel.caption(), "Unit 07");
-    EXPECT_EQ(window.form.window.caption(), "Line 7 QU   (Offline)");
-    window.comm.BaudRateCode = 6;
+    window.load();
+    EXPECT_EQ(window.serial.baudRateCode, 5);
+    EXPECT_EQ(window.controls.unitPanel.caption(), "Unit 07");
+    EXPECT_EQ(window.controls.window.caption(), "Line 7 QU   (Offline)");
+    window.serial.baudRateCode = 6;
     window.requestClose();
     EXPECT_TRUE(window.isClosed());
     EXPECT_EQ(closedCount, 1);
@@ -56,7 +57,7 @@ class Connection : public MainWindowFixture {
   protected:
     explicit Connection(const std::string& model = "tq593") : MainWindowFixture(model) {}
     void SetUp() override {
-        window.Load();
+        window.load();
         ASSERT_TRUE(runUntil([&] { return connected(); }));
         takeRequests();
     }
@@ -64,8 +65,8 @@ class Connection : public MainWindowFixture {
 
 TEST_F(Connection, AbsentUnitIsProbedEveryTickWithoutMessages) {
     unit.unplug();
-    ASSERT_TRUE(runUntil([&] { return window.state() == INIT; }, 2000));
-    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
+    ASSERT_TRUE(runUntil([&] { return window.state() == CycleState::Init; }, 2000));
+    EXPECT_EQ(window.controls.window.caption(), "QU 3.2 nimbus   (Offline)");
     takeRequests();
     loop.runFor(3000);
     const auto codes = takeRequests();
@@ -74,7 +75,7 @@ TEST_F(Connection, AbsentUnitIsProbedEveryTickWithoutMessages) {
     // 100 ms between ticks plus a 100 ms answer time-out for each probe.
     EXPECT_LE(codes.size(), 16u);
     EXPECT_TRUE(dialogs.shown.empty());
-    for (const auto& p : window.form.Panel3D1)
+    for (const auto& p : window.controls.inputPcPanels)
         EXPECT_EQ(p.backColor(), kWhite);
 
     unit.replug();
@@ -92,9 +93,9 @@ TEST_F(Connection, MultiReadUnitPollsTwoRequestsPerPass) {
 TEST_F(Connection, ReplacedUnitIsInitialisedAgainWithinOnePass) {
     unit.replaceModel(*sim::findModel("vm628"));
     // One pass is two ticks; the tick that notices the change initialises the new unit at once.
-    ASSERT_TRUE(runUntil([&] { return window.unit.identity.UnitType == "VM628"; }, 400));
+    ASSERT_TRUE(runUntil([&] { return window.unit.identity.unitType == "VM628"; }, 400));
     ASSERT_TRUE(runUntil([&] { return connected(); }));
-    EXPECT_NE(window.form.window.caption().find("VM628"), std::string::npos);
+    EXPECT_NE(window.controls.window.caption().find("VM628"), std::string::npos);
 }
 
 TEST_F(Connection, InputPanelsFollowTheUnit) {
@@ -102,8 +103,8 @@ TEST_F(Connection, InputPanelsFollowTheUnit) {
     s.serialInputs = 0x8000;  // input 0 in groups 1, 2, 9 and 12
     unit.setStatus(s);
     loop.runFor(500);
-    EXPECT_EQ(window.form.Panel3D1[0].backColor(), kBlue);
-    EXPECT_EQ(window.form.Panel3D1[1].backColor(), kWhite);
+    EXPECT_EQ(window.controls.inputPcPanels[0].backColor(), kBlue);
+    EXPECT_EQ(window.controls.inputPcPanels[1].backColor(), kWhite);
 }
 
 class SingleReadConnection : public Connection {
@@ -120,8 +121,24 @@ TEST_F(SingleReadConnection, PollsEachStatusRegisterThenValueThenIdentity) {
     const std::size_t start = std::find(codes.begin(), codes.end(), "86") - codes.begin();
     for (std::size_t i = start; i < codes.size(); ++i)
         EXPECT_EQ(codes[i], pass[(i - start) % pass.size()]) << i;
-    EXPECT_EQ(window.unit.identity.UnitType, "NT594");
-    EXPECT_NE(window.form.window.caption().find("NT594 Version NT87604 "), std::string::npos);
+    EXPECT_EQ(window.unit.identity.unitType, "NT594");
+    EXPECT_NE(window.controls.window.caption().find("NT594 Version NT87604 "), std::string::npos);
+}
+
+// A model code that no group knows, and no description file in the program folder to name it.
+class UnknownModel : public Connection {
+  protected:
+    UnknownModel() : Connection("cng-unit") {}
+};
+
+TEST_F(UnknownModel, IsWarnedAboutOnceWithTheEndOfTheTitle) {
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+              "The connected device could not be identified. Some functions of nimbus might not "
+              "work properly!");
+    EXPECT_EQ(dialogs.shown[0].title, "QU 3.2 nimbus");
+    EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(window.unit.group.activateCode, "64");
 }
 
 class SlowParameter : public MainWindowFixture {};
@@ -129,7 +146,7 @@ class SlowParameter : public MainWindowFixture {};
 TEST_F(SlowParameter, AnswerAtTheSixthAttemptIsEnoughAndNeverAbandons) {
     // Attempts shown per parameter index.
     std::map<std::string, std::string> retries;
-    window.form.window.setObserver([&](Control& c, Control::Property p) {
+    window.controls.window.setObserver([&](Control& c, Control::Property p) {
         const std::string& t = c.caption();
         const auto at = t.find("Read Parameter[");
         if (p == Control::Property::Caption && at != std::string::npos)
@@ -139,11 +156,11 @@ TEST_F(SlowParameter, AnswerAtTheSixthAttemptIsEnoughAndNeverAbandons) {
     f.code = "01";
     f.count = 5;
     unit.injectFault(f);
-    window.Load();
+    window.load();
     ASSERT_TRUE(runUntil([&] { return connected(); }));
     const Parameter* p01 = window.unit.description.find("01");
     ASSERT_NE(p01, nullptr);
-    const auto index = std::to_string(p01 - &window.unit.description.params[0]);
+    const auto index = std::to_string(p01 - &window.unit.description.parameters[0]);
     EXPECT_EQ(retries[index], "123456");
     EXPECT_EQ(retries[std::to_string(std::stoi(index) + 1)], "1") << "the next answers at once";
 
@@ -153,9 +170,9 @@ TEST_F(SlowParameter, AnswerAtTheSixthAttemptIsEnoughAndNeverAbandons) {
     f.count = -1;
     unit.injectFault(f);
     loop.runFor(15000);
-    EXPECT_EQ(window.state(), INIT);
+    EXPECT_EQ(window.state(), CycleState::Init);
     EXPECT_FALSE(window.descriptionLoaded);
-    EXPECT_EQ(window.form.window.caption(), "QU 3.2 nimbus   (Offline)");
+    EXPECT_EQ(window.controls.window.caption(), "QU 3.2 nimbus   (Offline)");
 }
 
 }  // namespace

@@ -35,16 +35,16 @@ class ParameterListTest : public ::testing::Test {
             changes.push_back(c + " " + w + " " + std::to_string(i));
         };
         list.requestFocus = [this] { list.onFocusGained(); };
-        list.parFileChanged = &parFileChanged;
+        list.fileChanged = &fileChanged;
     }
 
-    Parameter& param(int i) { return unit->params[static_cast<std::size_t>(i)]; }
+    Parameter& param(int i) { return unit->parameters[static_cast<std::size_t>(i)]; }
     void define(int i, std::string code, ParamFormat f, const std::string& raw = "") {
-        param(i) = {"P" + std::to_string(i), std::move(code), f, 0, 0, FormatValue(raw, f), {}};
+        param(i) = {"P" + std::to_string(i), std::move(code), f, 0, 0, formatValue(raw, f), {}};
     }
     // n signed parameters with unique codes that are neither "01", "91" nor "xx".
     void fill(int n) {
-        unit->ParamCount = n;
+        unit->parameterCount = n;
         for (int i = 0; i < n; ++i)
             define(i, {char('A' + i / 26 % 26), char('a' + i % 26)}, kWide);
     }
@@ -64,20 +64,20 @@ class ParameterListTest : public ::testing::Test {
     void expectAt(int top, int row) {
         EXPECT_EQ(list.top(), top);
         EXPECT_EQ(list.selectedRow(), row);
-        EXPECT_EQ(form.VScroll1.value(), top + row);
-        EXPECT_EQ(form.Label1[0].caption(), "P" + std::to_string(top));
+        EXPECT_EQ(form.listScroll.value(), top + row);
+        EXPECT_EQ(form.rowTexts[0].caption(), "P" + std::to_string(top));
         for (int r = 0; r < kListRows; ++r)
-            EXPECT_EQ(form.Label1[static_cast<std::size_t>(r)].backColor(),
+            EXPECT_EQ(form.rowTexts[static_cast<std::size_t>(r)].backColor(),
                       r == row ? kBlue : kWhite)
                 << r;
     }
 
-    Form1 form;
+    MainWindowControls form;
     std::unique_ptr<UnitDescription> unit = std::make_unique<UnitDescription>();
     test::VirtualEventLoop loop;
     test::ScriptedDialogs dialogs;
     ParameterList list{form, *unit, loop, dialogs};
-    bool loaded = false, busy = false, parFileChanged = false;
+    bool loaded = false, busy = false, fileChanged = false;
     std::vector<std::string> changes;  // code, wire value and index of each handed over
 };
 
@@ -115,7 +115,7 @@ TEST_F(ParameterListTest, NavigationOnShortAndLongLists) {
             list.onScrollValueChanged(c.scroll);
         }
         expectAt(c.wantTop, c.wantRow);
-        EXPECT_EQ(form.Label11[static_cast<std::size_t>(c.wantRow)].foreColor(), kYellow);
+        EXPECT_EQ(form.rowValues[static_cast<std::size_t>(c.wantRow)].foreColor(), kYellow);
     }
     list.showAt(0, 0);
     key(Key::End, true);
@@ -124,7 +124,7 @@ TEST_F(ParameterListTest, NavigationOnShortAndLongLists) {
 
     fill(10);
     load();
-    EXPECT_EQ(form.Label1[10].caption() + form.Label11[10].caption(), "");
+    EXPECT_EQ(form.rowTexts[10].caption() + form.rowValues[10].caption(), "");
     list.onRowClicked(12);  // below the end: nothing to select
     expectAt(0, 0);
 }
@@ -156,50 +156,50 @@ TEST_F(ParameterListTest, TypingFollowsSignKindRangeAndTheHashRule) {
         define(1, "Qa", c.format, c.start);
         load(1);
         list.setCharacterWidth(10);
-        form.Label11[1].setGeometry({100, 50, 80, 20});
-        parFileChanged = false;
+        form.rowValues[1].setGeometry({100, 50, 80, 20});
+        fileChanged = false;
         for (int i = 0; i < c.rights; ++i)
             key(Key::Right);
         type(c.typed);
         // The cursor skips the decimal point and stands under its character.
-        EXPECT_EQ(form.Line4.geometry(), (Geometry{100 + c.wantCursor * 10, 70, 10, 0}));
-        EXPECT_EQ(param(1).ParamValue, c.want);
-        EXPECT_EQ(form.Label11[1].caption(), c.want);
-        EXPECT_TRUE(parFileChanged && changes.empty());
+        EXPECT_EQ(form.editCursor.geometry(), (Geometry{100 + c.wantCursor * 10, 70, 10, 0}));
+        EXPECT_EQ(param(1).value, c.want);
+        EXPECT_EQ(form.rowValues[1].caption(), c.want);
+        EXPECT_TRUE(fileChanged && changes.empty());
     }
 }
 
 TEST_F(ParameterListTest, BaudRateParameterFlashesRedOnOtherKeys) {
     fill(3);
-    define(1, kBaudRateCode, ranged(kBaudDigit, 0, 6), "0");
+    define(1, kBaudRateRegister, ranged(kBaudDigit, 0, 6), "0");
     load(1);
-    ASSERT_EQ(form.Label11[1].foreColor(), kYellow);
+    ASSERT_EQ(form.rowValues[1].foreColor(), kYellow);
 
     type("7");
-    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
-    EXPECT_TRUE(param(1).ParamValue == "0" && !parFileChanged);
+    EXPECT_EQ(form.rowValues[1].foreColor(), kRed);
+    EXPECT_TRUE(param(1).value == "0" && !fileChanged);
     loop.runFor(300);
     type("9");  // a second refusal shows red for the full time again
     loop.runFor(499);
-    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
+    EXPECT_EQ(form.rowValues[1].foreColor(), kRed);
     loop.runFor(1);
-    EXPECT_EQ(form.Label11[1].foreColor(), kYellow);
+    EXPECT_EQ(form.rowValues[1].foreColor(), kYellow);
 
     type("5");
-    EXPECT_TRUE(param(1).ParamValue == "5" && parFileChanged);
+    EXPECT_TRUE(param(1).value == "5" && fileChanged);
 
     // Moving away while red: the row takes its new colour when the time is up.
     type("x");
     key(Key::Down);
-    EXPECT_EQ(form.Label11[1].foreColor(), kRed);
+    EXPECT_EQ(form.rowValues[1].foreColor(), kRed);
     loop.runFor(500);
-    EXPECT_EQ(form.Label11[1].foreColor(), kBlack);
+    EXPECT_EQ(form.rowValues[1].foreColor(), kBlack);
 }
 
 TEST_F(ParameterListTest, EnterHandsOverTheWireValueUnlessHeadingOrBusy) {
     fill(4);
     define(0, kHeadingCode, {});
-    param(0).ParamValue.clear();
+    param(0).value.clear();
     define(2, "Qa", kSigned6Dec2, "-0012.34");
     load(2);
 
@@ -215,12 +215,12 @@ TEST_F(ParameterListTest, EnterHandsOverTheWireValueUnlessHeadingOrBusy) {
     busy = false;
     list.onRowClicked(0);
     expectAt(0, 0);
-    EXPECT_FALSE(form.Line4.visible());  // no cursor on a heading
+    EXPECT_FALSE(form.editCursor.visible());  // no cursor on a heading
     type("5");
     key(Key::Enter);
     EXPECT_EQ(changes.size(), 1u);
     EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_FALSE(parFileChanged);
+    EXPECT_FALSE(fileChanged);
 }
 
 TEST_F(ParameterListTest, FirstRealParameterIsSelectedOnlyOnTheFirstPage) {
@@ -229,11 +229,11 @@ TEST_F(ParameterListTest, FirstRealParameterIsSelectedOnlyOnTheFirstPage) {
         define(i, kHeadingCode, {});
     load(30);
     expectAt(0, 0);
-    EXPECT_FALSE(form.Line4.visible());
+    EXPECT_FALSE(form.editCursor.visible());
     fill(40);
     load(3);
     expectAt(0, 3);
-    EXPECT_TRUE(form.Line4.visible());
+    EXPECT_TRUE(form.editCursor.visible());
 }
 
 TEST_F(ParameterListTest, NothingHappensBeforeLoadOrOutsideEditMode) {
@@ -241,19 +241,19 @@ TEST_F(ParameterListTest, NothingHappensBeforeLoadOrOutsideEditMode) {
     list.onRowClicked(3);
     list.onFocusGained();
     EXPECT_FALSE(list.editMode());
-    EXPECT_EQ(form.Label1[3].backColor(), kWhite);
+    EXPECT_EQ(form.rowTexts[3].backColor(), kWhite);
 
     load(2);
     list.onFocusLost();
-    EXPECT_FALSE(form.Line4.visible());
+    EXPECT_FALSE(form.editCursor.visible());
     for (Key k : {Key::Down, Key::PageDown, Key::End, Key::Enter, Key::Tab})
         EXPECT_FALSE(key(k, true));
     type("5-");
     list.onScrollValueChanged(20);  // the bar moves alone
     EXPECT_EQ(list.selectedRow(), 2);
-    EXPECT_EQ(param(2).ParamValue, "+000000");
+    EXPECT_EQ(param(2).value, "+000000");
     EXPECT_TRUE(changes.empty());
-    EXPECT_FALSE(parFileChanged);
+    EXPECT_FALSE(fileChanged);
 }
 
 }  // namespace

@@ -53,9 +53,9 @@ TEST(ValueDisplay, PlainAndPercentReadings) {
 }
 
 TEST(ValueDisplay, WritesOnlySegmentsWhoseColourChanges) {
-    Form1 form;
+    MainWindowControls form;
     int colourWrites = 0;
-    for (auto& segment : form.Panel3D4) {
+    for (auto& segment : form.barSegments) {
         segment.setObserver([&](Control&, Control::Property p) {
             colourWrites += p == Control::Property::BackColor;
         });
@@ -75,17 +75,17 @@ TEST(ValueDisplay, WritesOnlySegmentsWhoseColourChanges) {
         colourWrites = 0;
         s.percent ? display.showPercent(s.value) : display.showPlain(s.value);
         EXPECT_EQ(colourWrites, s.writes) << s.text;
-        EXPECT_EQ(form.Panel3D5.caption(), s.text);
+        EXPECT_EQ(form.valueText.caption(), s.text);
     }
 }
 
 TEST(ValueDisplay, UnitTypeChoosesTheReading) {
-    Form1 form;
+    MainWindowControls form;
     ValueDisplay display(form);
     display.showActualValue("TQ593", 10000);
-    EXPECT_EQ(form.Panel3D5.caption(), "+100%");
+    EXPECT_EQ(form.valueText.caption(), "+100%");
     display.showActualValue("TS858", 10000);  // an output-value unit that reads in counts
-    EXPECT_EQ(form.Panel3D5.caption(), "+10000");
+    EXPECT_EQ(form.valueText.caption(), "+10000");
     EXPECT_FALSE(ValueDisplay::usesPercentage("tq593"));
 }
 

@@ -22,12 +22,11 @@ TEST_F(ChangeParameter, UnpluggedUnitGetsFiveAttemptsThenBeepAndMessage) {
     EXPECT_EQ(dialogs.shown[0].text + "|" + dialogs.shown[0].title,
               "Transmission error!|QU 3.2 nimbus");
     EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(param("01").ParamValue, "0150") << "the edited text stays";
-    EXPECT_EQ(param("01").UnitValue, "0120");
+    EXPECT_EQ(param("01").value, "0150") << "the edited text stays";
+    EXPECT_EQ(param("01").unitValue, "0120");
 
-    clsChangeParameterOperation alone(window);
-    alone.Add("01", "0150", indexOf("01"));
-    EXPECT_EQ(executeAlone(alone), kOperationAborted);
+    ChangeParameterOperation alone(window.operationHost(), "01", "0150", indexOf("01"));
+    EXPECT_EQ(executeAlone(alone), Result::Aborted);
 }
 
 }  // namespace

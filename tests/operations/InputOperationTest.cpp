@@ -8,16 +8,16 @@ namespace {
 using InputOperations = OperationFixture;
 
 TEST_F(InputOperations, EachClickSendsTheOppositeOfThePolledStateAndShowsTheOutcome) {
-    auto& start = watch(window.form.Command1[0]);  // "Start", set with "54"
-    auto& stop = watch(window.form.Command1[1]);   // "Stopp", set with "55"
+    auto& start = watch(window.controls.inputButtons[0]);  // "Start", set with "54"
+    auto& stop = watch(window.controls.inputButtons[1]);   // "Stopp", set with "55"
     for (int click = 0; click < 2; ++click) {
-        window.commands.Command1_Click(0);
+        window.commands.inputButtonClicked(0);
         ASSERT_TRUE(runPending());
         loop.runFor(500);
-        EXPECT_EQ(window.form.Panel3D1[0].backColor(), click == 0 ? kBlue : kWhite);
+        EXPECT_EQ(window.controls.inputPcPanels[0].backColor(), click == 0 ? kBlue : kWhite);
     }
     unit.injectFault(fault(sim::FaultKind::Nak, "55", -1));
-    window.commands.Command1_Click(1);
+    window.commands.inputButtonClicked(1);
     ASSERT_TRUE(runPending());
 
     const Strings wire = takeWire();
@@ -31,12 +31,12 @@ TEST_F(InputOperations, EachClickSendsTheOppositeOfThePolledStateAndShowsTheOutc
     EXPECT_TRUE(dialogs.shown.empty());
 
     for (int index : {8, -1, kInputButtons})  // a terminal input only, none at all
-        window.commands.Command1_Click(index);
-    EXPECT_FALSE(window.scheduler.IsBusy());
+        window.commands.inputButtonClicked(index);
+    EXPECT_FALSE(window.scheduler.isBusy());
 
-    clsInputOperation alone(window);
-    alone.Add("55", "1", window.form.Command1[1], "OK", "ERROR");
-    EXPECT_EQ(executeAlone(alone), -2);
+    InputOperation alone(window.operationHost(), window.controls.inputButtons[1], "55", "1", "OK",
+                         "ERROR");
+    EXPECT_EQ(executeAlone(alone), Result::NotAcknowledged);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "mainwindow/MainWindowFixture.h"
 #include "operations/ControlOperation.h"
+#include "operations/OperationSteps.h"
 
 namespace qu32::test {
 
@@ -25,7 +26,7 @@ class OperationFixture : public MainWindowFixture {
     explicit OperationFixture(const std::string& model = "tq593") : MainWindowFixture(model) {}
 
     void SetUp() override {
-        window.Load();
+        window.load();
         ASSERT_TRUE(runUntil([&] { return connected(); }, 60000));
         // The first polls set the reset caption and the input panels.
         loop.runFor(500);
@@ -85,15 +86,15 @@ class OperationFixture : public MainWindowFixture {
 
     int indexOf(const std::string& code) {
         const UnitDescription& d = window.unit.description;
-        for (int i = 0; i < d.ParamCount; ++i) {
-            if (d.params[std::size_t(i)].ParamCode == code)
+        for (int i = 0; i < d.parameterCount; ++i) {
+            if (d.parameters[std::size_t(i)].code == code)
                 return i;
         }
         ADD_FAILURE() << "no parameter " << code;
         return 0;
     }
     Parameter& param(const std::string& code) {
-        return window.unit.description.params[std::size_t(indexOf(code))];
+        return window.unit.description.parameters[std::size_t(indexOf(code))];
     }
     // The operator scrolls to the parameter, clicks its row and types over its value.
     void edit(const std::string& code, const std::string& keys = {}) {
@@ -109,13 +110,13 @@ class OperationFixture : public MainWindowFixture {
     // Lets the main cycle take the pending operation; its tick has run it to its end by the
     // time the loop returns.
     bool runPending() {
-        return runUntil([&] { return !window.scheduler.IsBusy(); }, 1000);
+        return runUntil([&] { return !window.scheduler.isBusy(); }, 1000);
     }
     // Runs an operation outside the main cycle, with the cycle held, for its result code.
-    std::int32_t executeAlone(IBaseOperation& operation) {
-        window.mainInterrupt().setEnabled(false);
-        const std::int32_t r = operation.Execute();
-        window.mainInterrupt().setEnabled(true);
+    Result executeAlone(Operation& operation) {
+        window.mainTimer().setEnabled(false);
+        const Result r = operation.execute();
+        window.mainTimer().setEnabled(true);
         return r;
     }
     static sim::Fault fault(sim::FaultKind kind, const std::string& code, int count) {

@@ -21,7 +21,6 @@
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
 #include "settings/ConfigFile.h"
-#include "settings/ProgramFolder.h"
 #include "sim/PtyHost.h"
 #include "sim/UnitModel.h"
 #include "support/ScriptedDialogs.h"
@@ -53,15 +52,16 @@ std::string digitsOf(std::string value) {
 class MainWindowWidgetTest : public ::testing::Test {
   protected:
     MainWindowWidgetTest()
-        : host(*sim::findModel("tq593")), port(portMap), logic(port, loop, dialogs, portMap) {}
+        : host(*sim::findModel("tq593")),
+          port(portMap),
+          logic(port, loop, dialogs, portMap, folder.path()) {}
 
     void SetUp() override {
-        setProgramFolder(folder.path());
         host.setWireTimeEmulation(false);
         ASSERT_TRUE(host.valid()) << host.lastError();
         ASSERT_TRUE(host.start()) << host.lastError();
         window = std::make_unique<MainWindowWidget>(logic, ScreenSize{1366, 768});
-        window->load([this] { portMap.set(logic.comm.ComPortNumber, host.slavePath()); });
+        window->load([this] { portMap.set(logic.serial.comPort, host.slavePath()); });
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -70,10 +70,9 @@ class MainWindowWidgetTest : public ::testing::Test {
         if (!logic.isClosed())
             window->close();
         window.reset();
-        setProgramFolder({});
     }
 
-    Form1& form() { return logic.form; }
+    MainWindowControls& form() { return logic.controls; }
     QString text(const Control& c) { return qobject_cast<QLabel*>(window->widgetOf(c))->text(); }
     QAbstractButton* button(const Control& c) {
         return qobject_cast<QAbstractButton*>(window->widgetOf(c));
@@ -98,8 +97,8 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
     EXPECT_EQ(file.join("|"),
               "&Open ....|&Close|-|&Save|Save &As ....|-|&Print ....|-|&Disable Communication|-|"
               "E&xit");
-    EXPECT_FALSE(window->actionOf(form().mnuDevelop)->isVisible());
-    EXPECT_FALSE(window->actionOf(form().mnSave)->isEnabled());
+    EXPECT_FALSE(window->actionOf(form().developEntry)->isVisible());
+    EXPECT_FALSE(window->actionOf(form().saveEntry)->isEnabled());
 
     EXPECT_TRUE(window->windowTitle().endsWith("(Offline)")) << window->windowTitle().toStdString();
     ASSERT_TRUE(waitUntil(
@@ -107,7 +106,7 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
         kFillTimeoutMs))
         << window->windowTitle().toStdString();
     for (int r = 0; r < kListRows; ++r)
-        EXPECT_EQ(text(form().Label1[r]), fromLatin1(logic.unit.description.params[r].ParamText));
+        EXPECT_EQ(text(form().rowTexts[r]), fromLatin1(logic.unit.description.parameters[r].text));
 
     // The first row whose value ends in two digits, the first of which can go one higher. It is
     // typed there; were the key handled twice, the last digit would change as well.
@@ -115,8 +114,8 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
     int row = 0;
     std::string edited;
     for (; row < kListRows; ++row) {
-        const Parameter& p = d.params[row];
-        edited = p.ParamValue;
+        const Parameter& p = d.parameters[row];
+        edited = p.value;
         const std::size_t n = edited.size();
         if (!p.isHeading() && n >= 2 && edited[n - 1] >= '0' && edited[n - 1] <= '9' &&
             edited[n - 2] >= '0' && edited[n - 2] < '9' && edited[n - 1] != edited[n - 2] + 1 &&
@@ -124,16 +123,16 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
             break;
     }
     ASSERT_LT(row, kListRows);
-    const std::string code = d.params[row].ParamCode;
+    const std::string code = d.parameters[row].code;
 
     window->scrollBar()->clearFocus();  // a click on a row brings the keyboard back to the list
-    QTest::mouseClick(window->widgetOf(form().Label1[row]), Qt::LeftButton);
+    QTest::mouseClick(window->widgetOf(form().rowTexts[row]), Qt::LeftButton);
     EXPECT_TRUE(window->scrollBar()->hasFocus());
     EXPECT_EQ(logic.list.selectedRow(), row);
     QTest::keyClick(window->scrollBar(), Qt::Key_End);
     QTest::keyClick(window->scrollBar(), Qt::Key_Left);
     QTest::keyClick(window->scrollBar(), edited[edited.size() - 2]);
-    EXPECT_EQ(text(form().Label11[row]), fromLatin1(edited));
+    EXPECT_EQ(text(form().rowValues[row]), fromLatin1(edited));
     QTest::keyClick(window->scrollBar(), Qt::Key_Return);
     EXPECT_TRUE(waitUntil(
         [&] {
@@ -144,23 +143,23 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
         kOperationTimeoutMs))
         << "the unit should hold the edited value of " << code;
 
-    QAbstractButton* transmit = button(form().Transmit);
+    QAbstractButton* transmit = button(form().transmitButton);
     QTest::mouseClick(transmit, Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return transmit->text() == "OK"; }, kOperationTimeoutMs));
     EXPECT_TRUE(waitUntil([&] { return transmit->text() == "Tra&nsmit"; }, kOperationTimeoutMs));
 
     int input = 0;
-    while (input < kInputButtons && !button(form().Command1[input])->isEnabled())
+    while (input < kInputButtons && !button(form().inputButtons[input])->isEnabled())
         ++input;
     ASSERT_LT(input, kInputButtons) << "the unit has inputs the PC may set";
-    const QWidget* panel = window->widgetOf(form().Panel3D1[input]);
+    const QWidget* panel = window->widgetOf(form().inputPcPanels[input]);
     for (const QColor shown : {QColor(Qt::blue), QColor(Qt::white)}) {
-        QTest::mouseClick(button(form().Command1[input]), Qt::LeftButton);
+        QTest::mouseClick(button(form().inputButtons[input]), Qt::LeftButton);
         EXPECT_TRUE(waitUntil([&] { return panel->palette().color(QPalette::Window) == shown; },
                               kOperationTimeoutMs));
     }
 
-    logic.comm.UnitAddress = "42";
+    logic.serial.unitAddress = "42";
     const std::string config = folder.file(ConfigFile::kFileName);
     std::remove(config.c_str());
     window->close();
@@ -177,7 +176,7 @@ TEST_F(MainWindowWidgetTest, CloseDuringATickWaitsForTheTickToEnd) {
     // The check runs inside the waits of a tick too; the close box is pressed during one.
     ASSERT_TRUE(waitUntil(
         [&] {
-            if (logic.mainInterrupt().enabled())
+            if (logic.mainTimer().enabled())
                 return false;
             window->close();
             visibleRightAfter = window->isVisible();

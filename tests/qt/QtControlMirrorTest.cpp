@@ -21,7 +21,7 @@ namespace {
 using Kind = Control::Kind;
 
 TEST(QtControlMirror, EachPropertyTakesEffectOnItsWidget) {
-    Control panel(Kind::Panel3D, "panel"), value(Kind::Label, "value"),
+    Control panel(Kind::Panel, "panel"), value(Kind::Label, "value"),
         button(Kind::Button, "button"), hLine(Kind::Line, "h"), vLine(Kind::Line, "v"),
         bar(Kind::ScrollBar, "bar");
     QLabel panelW, valueW;

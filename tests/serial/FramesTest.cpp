@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "serial/Frames.h"
-#include "serial/ProtocolError.h"
 
 namespace qu32 {
 namespace {
@@ -17,18 +16,6 @@ TEST(Frames, ReadRequestAndWriteFrameMatchTheWire) {
     const Bytes w = buildWriteFrame("11", "01", "\xE4");
     EXPECT_EQ(w[6], 0xE4);
     EXPECT_EQ(w[8], std::uint8_t('0' ^ '1' ^ 0xE4 ^ 0x03));
-}
-
-TEST(Frames, EveryErrorCodeHasItsOwnMessage) {
-    const int codes[] = {kErrPortNotOpen,  kErrNotAck,      kErrUnknownCode,    kErrTimeoutHeader,
-                         kErrNotStx,       kErrCodeHigh,    kErrCodeLow,        kErrTimeoutData,
-                         kErrEtx,          kErrBcc,         kErrPacketTooShort, kErrNotH,
-                         kErrStatusLength, kErrStatusDigit, kErrInternalFault};
-    for (int c : codes)
-        EXPECT_STRNE(protocolErrorMessage(c), "") << c;
-    EXPECT_STREQ(protocolErrorMessage(kErrNoWakeEvent), "");
-    EXPECT_STREQ(protocolErrorMessage(-16), "Length of packet is smaller than 5 bytes.");
-    EXPECT_STREQ(protocolErrorMessage(-12), "low byte of code is not correct.");
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <string>
 #include <tuple>
 
-#include "settings/ProgramFolder.h"
 #include "support/TempFolder.h"
 
 namespace qu32 {
@@ -30,18 +29,18 @@ const std::string kDefaultFile =
 const std::string kLatin1Declaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
 
 // Settings that no file case produces, so an untouched field is visible.
-CommSettings sentinelSettings() {
-    CommSettings s;
-    s.ComPortNumber = 9;
-    s.BaudRateCode = 6;
-    s.SerialFormatCode = 7;
-    s.UnitAddress = "42";
+SerialSettings sentinelSettings() {
+    SerialSettings s;
+    s.comPort = 9;
+    s.baudRateCode = 6;
+    s.formatCode = 7;
+    s.unitAddress = "42";
     return s;
 }
 
-bool operator==(const CommSettings& a, const CommSettings& b) {
-    return a.ComPortNumber == b.ComPortNumber && a.BaudRateCode == b.BaudRateCode &&
-           a.SerialFormatCode == b.SerialFormatCode && a.UnitAddress == b.UnitAddress;
+bool operator==(const SerialSettings& a, const SerialSettings& b) {
+    return a.comPort == b.comPort && a.baudRateCode == b.baudRateCode &&
+           a.formatCode == b.formatCode && a.unitAddress == b.unitAddress;
 }
 
 class ConfigFileTest : public ::testing::Test {
@@ -62,7 +61,7 @@ class ConfigFileTest : public ::testing::Test {
     // Loads `bytes` as the configuration file into the fixture's settings.
     ConfigOpenResult load(const std::string& bytes, ConfigFile* file = nullptr) {
         writeFile(path, bytes);
-        return (file != nullptr ? *file : config).OpenConfigFile(path, settings, company, portMap);
+        return (file != nullptr ? *file : config).open(path, settings, company, portMap);
     }
     static std::string document(const std::string& groupContent) {
         return kLatin1Declaration + "<Qu32><Settings>" + groupContent + "</Settings></Qu32>";
@@ -72,21 +71,20 @@ class ConfigFileTest : public ::testing::Test {
     const std::string folder = temp.path();
     const std::string path = temp.file(ConfigFile::kFileName);
     ConfigFile config;
-    CommSettings settings = sentinelSettings();
+    SerialSettings settings = sentinelSettings();
     CompanyInfo company;
     PortMap portMap;
 };
 
 TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsAndSavesBackByteForByte) {
-    EXPECT_EQ(config.OpenConfigFile(path, settings, company, portMap),
-              ConfigOpenResult::DefaultWritten);
+    EXPECT_EQ(config.open(path, settings, company, portMap), ConfigOpenResult::DefaultWritten);
     EXPECT_EQ(readFile(path), kDefaultFile);
     EXPECT_TRUE(settings == sentinelSettings());  // the start values stay for this run
     EXPECT_EQ(company.titleText, "");
 
     // At exit the new file's Serial element takes the settings of the run.
-    settings.ComPortNumber = 4;
-    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    settings.comPort = 4;
+    EXPECT_TRUE(config.saveSerialSettings(path, settings));
     std::string expected = kDefaultFile;
     const std::string before = "ComPort=\"Com1\" Baud=\"9600\" Setting=\"e,7,1\" UnitId=\"11\"";
     expected.replace(expected.find(before), before.size(),
@@ -98,10 +96,10 @@ TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsAndSavesBackByteF
     settings = sentinelSettings();
     ConfigFile next;
     ASSERT_EQ(load(kDefaultFile, &next), ConfigOpenResult::Applied);
-    EXPECT_TRUE(settings == CommSettings{});
+    EXPECT_TRUE(settings == SerialSettings{});
     EXPECT_EQ(company.titleText + "|" + company.iconFile + "|" + company.logo,
               "QU 3.2 nimbus|QU3002B.ICO|zorvane_f");
-    EXPECT_TRUE(next.SaveSerialSettings(path, settings));
+    EXPECT_TRUE(next.saveSerialSettings(path, settings));
     EXPECT_EQ(readFile(path), kDefaultFile);
 }
 
@@ -128,8 +126,8 @@ TEST_F(ConfigFileTest, SerialAttributeValuesAndTheirFallbacks) {
         ConfigFile fresh;
         ASSERT_EQ(load(document(std::string("<Serial ") + attributes + "/>"), &fresh),
                   ConfigOpenResult::Applied);
-        EXPECT_EQ(std::tie(settings.ComPortNumber, settings.BaudRateCode, settings.SerialFormatCode,
-                           settings.UnitAddress),
+        EXPECT_EQ(std::tie(settings.comPort, settings.baudRateCode, settings.formatCode,
+                           settings.unitAddress),
                   std::make_tuple(port, baud, format, std::string(unit)));
     }
 }
@@ -142,7 +140,7 @@ TEST_F(ConfigFileTest, GroupElementsApplyInOrderWhateverTheGroupIsCalled) {
                               "<Serial ComPort=\"COM5\" UnitId=\"03\"/>"
                               "</Group><Settings><Serial ComPort=\"COM7\"/></Settings></Qu32>";
     ASSERT_EQ(load(bytes), ConfigOpenResult::Applied);
-    EXPECT_EQ(std::tie(settings.ComPortNumber, settings.BaudRateCode, settings.UnitAddress),
+    EXPECT_EQ(std::tie(settings.comPort, settings.baudRateCode, settings.unitAddress),
               std::make_tuple(5, 5, std::string("03")));
     // Without a title attribute the message boxes still get one.
     EXPECT_EQ(
@@ -159,13 +157,13 @@ TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) 
         "<Plant Line=\"2\"><Hall>North</Hall></Plant>\r\n"
         "</Settings>\r\n</Qu32>\r\n";
     ASSERT_EQ(load(original), ConfigOpenResult::Applied);
-    EXPECT_EQ(settings.UnitAddress, "42");  // no UnitId attribute
+    EXPECT_EQ(settings.unitAddress, "42");  // no UnitId attribute
 
-    settings.BaudRateCode = 3;       // 1200 has no text in the file
-    settings.SerialFormatCode = 12;  // not a format
-    settings.ComPortNumber = -1;     // the port failed to open this run
-    settings.UnitAddress = "05";
-    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    settings.baudRateCode = 3;  // 1200 has no text in the file
+    settings.formatCode = 12;   // not a format
+    settings.comPort = -1;      // the port failed to open this run
+    settings.unitAddress = "05";
+    EXPECT_TRUE(config.saveSerialSettings(path, settings));
     EXPECT_EQ(
         readFile(path),
         kLatin1Declaration +
@@ -184,7 +182,7 @@ TEST_F(ConfigFileTest, TextsOfAUtf8FileAreReadAndSavedAsLatin1) {
     EXPECT_EQ(company.titleText, "Z\xE4hler");
     EXPECT_EQ(company.logo, "?");  // no Latin-1 character for it
 
-    ASSERT_TRUE(config.SaveSerialSettings(path, settings));
+    ASSERT_TRUE(config.saveSerialSettings(path, settings));
     const std::string saved = readFile(path);
     EXPECT_EQ(saved.rfind(kLatin1Declaration, 0), 0u);
     EXPECT_NE(saved.find("QuVersion=\"Z\xE4hler\""), std::string::npos);
@@ -200,17 +198,17 @@ TEST_F(ConfigFileTest, UnusableFileOrMissingFolderAppliesNothingAndSavesNothing)
         ConfigFile fresh;
         EXPECT_EQ(load(bytes, &fresh), ConfigOpenResult::Unreadable);
         EXPECT_EQ(fresh.lastError().rfind("Error code = ", 0), 0u) << fresh.lastError();
-        EXPECT_FALSE(fresh.SaveSerialSettings(path, CommSettings{}));
+        EXPECT_FALSE(fresh.saveSerialSettings(path, SerialSettings{}));
         EXPECT_EQ(readFile(path), bytes);
     }
     for (const std::string& missing :
          {folder + "/gone/" + ConfigFile::kFileName, folder + "/plain/" + ConfigFile::kFileName}) {
         SCOPED_TRACE(missing);
         ConfigFile fresh;
-        EXPECT_EQ(fresh.OpenConfigFile(missing, settings, company, portMap),
+        EXPECT_EQ(fresh.open(missing, settings, company, portMap),
                   ConfigOpenResult::DefaultNotWritten);
         EXPECT_FALSE(fresh.lastError().empty());
-        EXPECT_FALSE(fresh.SaveSerialSettings(missing, settings));
+        EXPECT_FALSE(fresh.saveSerialSettings(missing, settings));
         EXPECT_FALSE(fs::exists(missing));
     }
     EXPECT_TRUE(settings == sentinelSettings());
@@ -218,11 +216,11 @@ TEST_F(ConfigFileTest, UnusableFileOrMissingFolderAppliesNothingAndSavesNothing)
 
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
     ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
-    settings.ComPortNumber = 6;
+    settings.comPort = 6;
 
     // Even root cannot open a folder as the temporary file.
     fs::create_directory(path + ConfigFile::kTempSuffix);
-    EXPECT_FALSE(config.SaveSerialSettings(path, settings));
+    EXPECT_FALSE(config.saveSerialSettings(path, settings));
     EXPECT_FALSE(config.lastError().empty());
     EXPECT_EQ(readFile(path), kDefaultFile);
     EXPECT_TRUE(fs::is_directory(path + ConfigFile::kTempSuffix));
@@ -230,11 +228,11 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
 
     // A write-protected file stays as the operator left it.
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_FALSE(config.SaveSerialSettings(path, settings));
+    EXPECT_FALSE(config.saveSerialSettings(path, settings));
     EXPECT_EQ(readFile(path), kDefaultFile);
 
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_TRUE(config.SaveSerialSettings(path, settings));
+    EXPECT_TRUE(config.saveSerialSettings(path, settings));
     EXPECT_NE(readFile(path).find("ComPort=\"Com6\""), std::string::npos);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -254,29 +252,16 @@ TEST_F(ConfigFileTest, PortMapIsReadAndKeptOnceOnSave) {
 
     // Command-line overrides live in the map only; the file keeps what it said, once.
     portMap.set(1, "/dev/pts/9");
-    ASSERT_TRUE(config.SaveSerialSettings(path, settings));
+    ASSERT_TRUE(config.saveSerialSettings(path, settings));
     const std::string saved = readFile(path);
     EXPECT_EQ(saved.find("/dev/pts/9"), std::string::npos);
     EXPECT_NE(saved.find("<PortMap>"), std::string::npos);
     EXPECT_EQ(saved.find("<PortMap>"), saved.rfind("<PortMap>"));
     PortMap reread;
     ConfigFile again;
-    EXPECT_EQ(again.OpenConfigFile(path, settings, company, reread), ConfigOpenResult::Applied);
+    EXPECT_EQ(again.open(path, settings, company, reread), ConfigOpenResult::Applied);
     EXPECT_EQ(reread.device(5), usb);
     EXPECT_EQ(reread.device(1), PortMap().device(1));
-}
-
-TEST(ProgramFolderTest, RelativeFolderIsFixedAtStartAndFilesJoinIt) {
-    const fs::path cwd = fs::current_path();
-    setProgramFolder("cfg");
-    EXPECT_EQ(programFolder(), (cwd / "cfg").string());
-    EXPECT_EQ(programFile(ConfigFile::kFileName), (cwd / "cfg" / "Qu32_Config.xml").string());
-
-    setProgramFolder("/opt/qu32/");
-    EXPECT_EQ(programFile("QU3002B.ICO"), "/opt/qu32/QU3002B.ICO");
-
-    setProgramFolder("");
-    EXPECT_EQ(programFile("QU11FILE.STO"), "QU11FILE.STO");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "serial/Frames.h"
+
 #include <memory>
 #include <set>
 
@@ -21,12 +23,12 @@ std::unique_ptr<UnitDescription> decodeModel(const UnitModel& m, std::vector<std
         const Block& b = m.blocks.at(code);
         std::vector<std::int32_t> values;
         for (std::size_t i = 0; i + 3 < b.size(); i += 4)
-            values.push_back(BytesToLong(b[i], b[i + 1], b[i + 2], b[i + 3]));
+            values.push_back(bytesToLong(b[i], b[i + 1], b[i + 2], b[i + 3]));
         return values;
     };
-    EXPECT_EQ(decodeParameterTexts(m.blocks.at("9a"), *d, notes), 1);
-    EXPECT_EQ(decodeInputTexts(m.blocks.at("9b"), *d), 1);
-    EXPECT_EQ(decodeOutputTexts(m.blocks.at("9c"), *d), 1);
+    EXPECT_EQ(decodeParameterTexts(m.blocks.at("9a"), *d, notes), Result::Ok);
+    EXPECT_EQ(decodeInputTexts(m.blocks.at("9b"), *d), Result::Ok);
+    EXPECT_EQ(decodeOutputTexts(m.blocks.at("9c"), *d), Result::Ok);
     applyMinValues(longs("9<"), *d);
     applyMaxValues(longs("9="), *d);
     applyDigitsBytes(m.blocks.at("9;"), *d);
@@ -64,25 +66,25 @@ TEST(DescriptionBuilder, EveryDescribedModelDecodesToItsTableOnThePc) {
         const auto d = decodeModel(m, notes);
         EXPECT_TRUE(notes.empty());
 
-        const std::vector<DescribedEntry> expected = expandEntries(dm.table->params);
+        const std::vector<DescribedEntry> expected = expandEntries(dm.table->parameters);
         std::set<std::string> codes;
         for (const DescribedEntry& e : expected)
             EXPECT_TRUE(e.isHeading() || codes.insert(e.code).second) << "twice: " << e.code;
-        ASSERT_EQ(static_cast<std::size_t>(d->ParamCount), expected.size());
+        ASSERT_EQ(static_cast<std::size_t>(d->parameterCount), expected.size());
         if (dm.table == &kBig401Description) {
             // The longest list fills the PC's table, its texts block close to the limit.
-            EXPECT_EQ(d->ParamCount, kMaxParameters);
+            EXPECT_EQ(d->parameterCount, kMaxParameters);
             EXPECT_GT(m.blocks.at("9a").size(), kMaxDescriptionBlockBytes * 9 / 10);
         }
         std::size_t parameters = 0;
         for (std::size_t i = 0; i < expected.size(); ++i) {
-            const Parameter& p = d->params[i];
+            const Parameter& p = d->parameters[i];
             const DescribedEntry& e = expected[i];
             SCOPED_TRACE(e.text);
-            EXPECT_EQ(p.ParamText, e.text);
-            EXPECT_EQ(p.ParamCode, e.code);
+            EXPECT_EQ(p.text, e.text);
+            EXPECT_EQ(p.code, e.code);
             if (e.isHeading()) {
-                EXPECT_EQ(p.DigitsByte, 0);
+                EXPECT_EQ(p.digitsByte, 0);
                 continue;
             }
             ++parameters;
@@ -101,24 +103,24 @@ TEST(DescriptionBuilder, EveryDescribedModelDecodesToItsTableOnThePc) {
             ASSERT_NE(reg, m.registers.end());
             EXPECT_EQ(reg->second.range, (ValueRange{e.minValue, e.maxValue}));
             const std::string& wire = reg->second.initialValue;
-            const std::string shown = FormatValue(wire, p.format);
+            const std::string shown = formatValue(wire, p.format);
             EXPECT_EQ(shown.size(), static_cast<std::size_t>(p.format.digits + 1)) << wire;
-            EXPECT_EQ(CleanValue(shown), wire);
+            EXPECT_EQ(cleanValue(shown), wire);
         }
         EXPECT_EQ(m.blocks.at("9j").size(), parameters * 4);
         EXPECT_EQ(m.blocks.at("9<").size(), parameters * 4);
         EXPECT_EQ(m.blocks.at("9;").size(), parameters);
 
-        ASSERT_EQ(static_cast<std::size_t>(d->InputCount), dm.table->inputs.size());
+        ASSERT_EQ(static_cast<std::size_t>(d->inputCount), dm.table->inputs.size());
         for (std::size_t k = 0; k < dm.table->inputs.size(); ++k) {
             const InputRow& in = dm.table->inputs[k];
-            EXPECT_EQ(d->inputs[k].InputText, in.name);
-            EXPECT_EQ(d->inputs[k].InputSerial, in.serial ? 1 : 0) << in.name;
-            EXPECT_EQ(d->inputs[k].InputExternal, in.external ? 1 : 0) << in.name;
+            EXPECT_EQ(d->inputs[k].text, in.name);
+            EXPECT_EQ(d->inputs[k].pcSettable, in.serial ? 1 : 0) << in.name;
+            EXPECT_EQ(d->inputs[k].external, in.external ? 1 : 0) << in.name;
         }
-        ASSERT_EQ(static_cast<std::size_t>(d->OutputCount), dm.table->outputs.size());
+        ASSERT_EQ(static_cast<std::size_t>(d->outputCount), dm.table->outputs.size());
         for (std::size_t k = 0; k < dm.table->outputs.size(); ++k)
-            EXPECT_EQ(d->OutputText[k], dm.table->outputs[k]);
+            EXPECT_EQ(d->outputTexts[k], dm.table->outputs[k]);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "sim/DescriptionTables.h"
 #include "support/LinkFixture.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32::test {
 namespace {
@@ -31,33 +31,32 @@ const Model kModels[] = {
 class EachModel : public LinkFixture, public ::testing::WithParamInterface<Model> {
   protected:
     EachModel() : LinkFixture(GetParam().model) {}
-    UnitData unitData{link};
+    ConnectedUnit unitData{link};
 };
 
 TEST_P(EachModel, IsIdentifiedAndDescribed) {
     const Model& m = GetParam();
-    ASSERT_EQ(unitData.Identify_Unit("test"), 1);
-    EXPECT_EQ(unitData.identity.UnitType, m.unitType);
-    EXPECT_EQ(unitData.identity.UnitGroup, m.group);
-    EXPECT_EQ(unitData.identity.VersionForm, m.versionForm);
-    EXPECT_EQ(unitData.identity.MultiReadCapable, m.multiRead);
+    ASSERT_EQ(unitData.identifyUnit(), Result::Ok);
+    EXPECT_EQ(unitData.identity.unitType, m.unitType);
+    EXPECT_EQ(unitData.identity.unitGroup, m.group);
+    EXPECT_EQ(unitData.identity.versionForm, m.versionForm);
+    EXPECT_EQ(unitData.identity.hasCombinedStatusRead, m.multiRead);
     if (m.described == nullptr) {
-        EXPECT_EQ(unitData.Read_UnitData("test"), kErrUnknownCode);
+        EXPECT_EQ(unitData.readUnitDescription(), Result::UnknownCode);
         return;
     }
-    ASSERT_EQ(unitData.Read_UnitData("test"), 1) << unitData.lastMessage;
+    ASSERT_EQ(unitData.readUnitDescription(), Result::Ok) << unitData.lastMessage;
     const UnitDescription& d = unitData.description;
     // Texts beyond ASCII come through the 8-bit phase whole.
-    const auto entries = sim::expandEntries(m.described->params);
-    ASSERT_EQ(static_cast<std::size_t>(d.ParamCount), entries.size());
+    const auto entries = sim::expandEntries(m.described->parameters);
+    ASSERT_EQ(static_cast<std::size_t>(d.parameterCount), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
-        EXPECT_EQ(d.params[i].ParamText, entries[i].text);
-    EXPECT_EQ(unitData.scrollMax, d.ParamCount - 1);
+        EXPECT_EQ(d.parameters[i].text, entries[i].text);
     EXPECT_TRUE(unitData.notes.empty());
     // Back in the normal format on both sides.
     EXPECT_FALSE(unit.eightBitMode());
-    std::string text(12, ' ');
-    EXPECT_GT(link.Read_Parameter("11", "99", text), 0);
+    std::string text;
+    EXPECT_EQ(link.readRegister("99", text), Result::Ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, EachModel, ::testing::ValuesIn(kModels),

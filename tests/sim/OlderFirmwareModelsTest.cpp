@@ -11,10 +11,9 @@
 
 #include "datasets/BuiltInDataSets.h"
 #include "datasets/FirmwareSelection.h"
-#include "settings/ProgramFolder.h"
 #include "support/LinkFixture.h"
 #include "support/TempFolder.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 #include "unit/ValueEncoding.h"
 
 namespace qu32::test {
@@ -23,15 +22,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kDescriptionsDir[] = QU32_SIM_DESCRIPTIONS_DIR;
-constexpr std::size_t kValueTextLength = 12;
 
 // A register answer suits a row when the row shows it as the same number, neither padded with
 // zeros nor cut short of a digit that counts, with the sign the row's kind calls for, and within
 // the row's range.
 ::testing::AssertionResult showsInFormat(const std::string& wire, const ParamFormat& format) {
-    const std::string display = FormatValue(wire, format);
+    const std::string display = formatValue(wire, format);
     const bool hasSign = !wire.empty() && (wire[0] == '+' || wire[0] == '-');
-    const std::string shown = CleanValue(display);
+    const std::string shown = cleanValue(display);
     if (wire.empty() || shown.size() > wire.size() || std::stoll(shown) != std::stoll(wire) ||
         hasSign != (format.signKind != kSignKindUnsigned))
         return ::testing::AssertionFailure() << wire << " shows as " << display;
@@ -82,37 +80,34 @@ class OldUnitTest : public LinkFixture, public ::testing::WithParamInterface<Old
 
     void SetUp() override {
         LinkFixture::SetUp();
-        // The choice dialog writes its store file into the program folder: work on a copy.
+        // The firmware choice is remembered in the program folder: work on a copy.
         fs::copy(kDescriptionsDir, folder, fs::copy_options::recursive);
-        setProgramFolder(folder);
     }
-    void TearDown() override { setProgramFolder(""); }
 
     test::TempFolder temp;
     const std::string folder = temp.path();
-    UnitData unitData{link};
-    FirmwareSelector selection{link, unitData, dialogs};
+    ConnectedUnit unitData{link};
+    FirmwareSelector selection{link, unitData, folder};
 };
 
 TEST_P(OldUnitTest, IdentifiedThenDescribedFromTheIntendedSource) {
     const OldUnit& expected = GetParam();
-    ASSERT_EQ(unitData.Identify_Unit("test"), 1);
-    EXPECT_EQ(unitData.identity.UnitType, expected.identifiedAs);
-    EXPECT_EQ(unitData.identity.UnitGroup, expected.identifiedGroup);
-    EXPECT_EQ(unitData.identity.VersionForm, expected.versionForm);
-    EXPECT_FALSE(unitData.identity.MultiReadCapable);
+    ASSERT_EQ(unitData.identifyUnit(), Result::Ok);
+    EXPECT_EQ(unitData.identity.unitType, expected.identifiedAs);
+    EXPECT_EQ(unitData.identity.unitGroup, expected.identifiedGroup);
+    EXPECT_EQ(unitData.identity.versionForm, expected.versionForm);
+    EXPECT_FALSE(unitData.identity.hasCombinedStatusRead);
 
     if (expected.chosenFile != nullptr)
-        dialogs.form13Answers.push_back({.text = expected.chosenFile});
+        observer.choiceAnswers.push_back({expected.chosenFile, true});
     const int requestsBefore = unit.requestsSeen();
-    ASSERT_TRUE(selection.SelectFirmwareDataSet());
+    ASSERT_TRUE(selection.selectDescription());
     const UnitDescription& d = unitData.description;
-    ASSERT_EQ(d.ParamCount, expected.paramCount);
-    EXPECT_EQ(unitData.scrollMax, expected.paramCount - 1);
-    EXPECT_EQ(unitData.identity.UnitType, expected.describedAs);
-    EXPECT_EQ(unitData.identity.UnitGroup, expected.describedGroup);
-    EXPECT_EQ(dialogs.form13Shown.size(), expected.source == Source::ChosenFile ? 1u : 0u);
-    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(d.parameterCount, expected.paramCount);
+    EXPECT_EQ(unitData.identity.unitType, expected.describedAs);
+    EXPECT_EQ(unitData.identity.unitGroup, expected.describedGroup);
+    EXPECT_EQ(observer.choices.size(), expected.source == Source::ChosenFile ? 1u : 0u);
+    EXPECT_TRUE(observer.messages.empty());
     if (expected.source == Source::BuiltIn || expected.source == Source::FirmwareFile) {
         // The firmware identifier alone decides; the unit is not asked.
         EXPECT_EQ(unit.requestsSeen(), requestsBefore);
@@ -120,19 +115,17 @@ TEST_P(OldUnitTest, IdentifiedThenDescribedFromTheIntendedSource) {
     if (expected.set) {
         const DataSet& set = builtInDataSet(*expected.set);
         for (std::size_t i = 0; i < set.rows.size(); ++i)
-            EXPECT_EQ(d.params[i].ParamCode, set.rows[i].code) << i;
+            EXPECT_EQ(d.parameters[i].code, set.rows[i].code) << i;
     }
 
     // With the description installed, every row's register answers in the row's format.
-    for (int i = 0; i < d.ParamCount; ++i) {
-        const Parameter& p = d.params[static_cast<std::size_t>(i)];
+    for (int i = 0; i < d.parameterCount; ++i) {
+        const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading())
             continue;
-        std::string text(kValueTextLength, ' ');
-        const int r = link.Read_Parameter("11", p.ParamCode, text);
-        ASSERT_GT(r, 0) << p.ParamCode;
-        EXPECT_TRUE(showsInFormat(text.substr(0, static_cast<std::size_t>(r)), p.format))
-            << p.ParamCode << " " << p.ParamText;
+        std::string text;
+        ASSERT_EQ(link.readRegister(p.code, text), Result::Ok) << p.code;
+        EXPECT_TRUE(showsInFormat(text, p.format)) << p.code << " " << p.text;
     }
 }
 

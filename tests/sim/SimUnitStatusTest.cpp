@@ -7,7 +7,7 @@
 #include "SimTestFrames.h"
 #include "sim/SimUnit.h"
 #include "support/LinkFixture.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32::sim {
 namespace {
@@ -68,8 +68,8 @@ TEST(SimUnitStatus, InputCommandsAndResetSetTheirSerialInputBit) {
         if (const auto& layout = unit.model().status) {
             char word[8];
             std::snprintf(word, sizeof word, "H%04X", on.serialInputs);
-            EXPECT_EQ(joined(unit.receive(readRequest("11", layout->serialInputCode), kNormal, 0)),
-                      textAnswerFor(layout->serialInputCode, word));
+            EXPECT_EQ(joined(unit.receive(readRequest("11", layout->pcInputCode), kNormal, 0)),
+                      textAnswerFor(layout->pcInputCode, word));
         }
         if (unit.model().multiRead) {
             const Bytes answer = joined(unit.receive(readRequest("11", "9g"), kNormal, 0));
@@ -97,7 +97,7 @@ TEST(SimUnitStatus, InputCommandsAndResetSetTheirSerialInputBit) {
 class MultiReadThroughProgram : public test::LinkFixture {
   protected:
     MultiReadThroughProgram() : LinkFixture("tq593") {}
-    UnitData unitData{link};
+    ConnectedUnit unitData{link};
 };
 
 TEST_F(MultiReadThroughProgram, WordsComeBackAsTheUnitHoldsThem) {
@@ -112,13 +112,13 @@ TEST_F(MultiReadThroughProgram, WordsComeBackAsTheUnitHoldsThem) {
     for (const auto& c : cases) {
         unit.setStatus(c.status);
         unit.setStatusActualValue(c.actual);
-        ASSERT_EQ(unitData.Multi_Read("test"), 1);
+        ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
         const StatusWords& w = unitData.status;
-        EXPECT_EQ(static_cast<std::uint16_t>(w.SerialInputWord), c.status.serialInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.ExternalInputWord), c.status.externalInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.StatusWord8C), c.status.busInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.OutputWord), c.status.outputs);
-        EXPECT_EQ(std::stoi(w.ActualValueText), c.actual);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.pcInputs), c.status.serialInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.externalInputs), c.status.externalInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.busInputs), c.status.busInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.outputs), c.status.outputs);
+        EXPECT_EQ(std::stoi(w.actualValueText), c.actual);
     }
 }
 

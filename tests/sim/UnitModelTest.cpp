@@ -26,8 +26,8 @@ TEST(UnitModel, EveryModelIsSound) {
         for (const auto& [code, data] : m.blocks)
             own.insert(code);
         if (m.status) {
-            own.insert({m.status->serialInputCode, m.status->externalInputCode,
-                        m.status->busInputCode, m.status->outputCode, m.status->actualValueCode});
+            own.insert({m.status->pcInputCode, m.status->externalInputCode, m.status->busInputCode,
+                        m.status->outputCode, m.status->actualValueCode});
             for (const auto& [code, mask] : m.status->inputCommands)
                 own.insert(code);
         }

@@ -16,31 +16,30 @@ inline Bytes bytesOf(const std::string& s) {
 
 // STX code data ETX BCC, as a sound unit answers a read.
 inline Bytes answerFrame(const std::string& code, const std::string& data) {
-    Bytes f{STX};
+    Bytes f{kStx};
     f.insert(f.end(), code.begin(), code.end());
     f.insert(f.end(), data.begin(), data.end());
-    f.push_back(ETX);
+    f.push_back(kEtx);
     f.push_back(blockCheck(f.data(), 1, f.size() - 1));
     return f;
 }
 
 // STX code length(2) data ETX BCC.
 inline Bytes blockFrame(const std::string& code, const Bytes& data) {
-    Bytes f{STX, std::uint8_t(code[0]), std::uint8_t(code[1]), std::uint8_t(data.size() >> 8),
+    Bytes f{kStx, std::uint8_t(code[0]), std::uint8_t(code[1]), std::uint8_t(data.size() >> 8),
             std::uint8_t(data.size() & 0xFF)};
     f.insert(f.end(), data.begin(), data.end());
-    f.push_back(ETX);
+    f.push_back(kEtx);
     f.push_back(blockCheck(f.data(), 1, f.size() - 1));
     return f;
 }
 
-// Read_Parameter into a fresh text of 12 spaces, as callers preset it (a failed read empties it).
-inline int readParam(SerialLink& link, const std::string& code, std::string* value = nullptr,
-                     const std::string& address = "11") {
-    std::string text(12, ' ');
-    const int r = link.Read_Parameter(address, code, text);
+// A register read at the unit address of the link's settings; `value` gets the data.
+inline Result readParam(SerialLink& link, const std::string& code, std::string* value = nullptr) {
+    std::string text;
+    const Result r = link.readRegister(code, text);
     if (value)
-        *value = r > 0 ? text.substr(0, static_cast<std::size_t>(r)) : text;
+        *value = text;
     return r;
 }
 
@@ -67,7 +66,7 @@ inline void answerFromTable(SimSerialPort& port, std::map<std::string, Bytes> ta
         const std::string code{static_cast<char>(request[3]), static_cast<char>(request[4])};
         const auto it = table.find(code);
         chunks.push_back(
-            {5, it != table.end() ? it->second : Bytes{STX, request[3], request[4], EOT}});
+            {5, it != table.end() ? it->second : Bytes{kStx, request[3], request[4], kEot}});
         return chunks;
     });
 }

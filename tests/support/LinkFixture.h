@@ -5,7 +5,7 @@
 #include "serial/SerialLink.h"
 #include "sim/SimUnit.h"
 #include "sim/UnitModel.h"
-#include "support/ScriptedDialogs.h"
+#include "support/RecordingObserver.h"
 #include "support/SimSerialPort.h"
 #include "support/VirtualEventLoop.h"
 
@@ -15,24 +15,14 @@ namespace qu32::test {
 class LinkFixture : public ::testing::Test {
   protected:
     explicit LinkFixture(const std::string& model = "generic")
-        : unit(*sim::findModel(model)),
-          port(loop, unit),
-          link(port, loop, dialogs, settings, company,
-               LinkControls{portPanel, unitPanel, formatPanel, window}) {
-        company.titleText = "QU 3.2";
-    }
-    void SetUp() override { ASSERT_EQ(link.SetSerial(), 1); }
+        : unit(*sim::findModel(model)), port(loop, unit), link(port, loop, settings, observer) {}
+    void SetUp() override { ASSERT_TRUE(link.openPort()); }
 
     VirtualEventLoop loop;
     sim::SimUnit unit;
     SimSerialPort port;
-    ScriptedDialogs dialogs;
-    CommSettings settings;
-    CompanyInfo company;
-    Control portPanel{Control::Kind::Panel3D, "PortPanel"};
-    Control unitPanel{Control::Kind::Panel3D, "UnitPanel"};
-    Control formatPanel{Control::Kind::Panel3D, "FormatPanel"};
-    Control window{Control::Kind::Window, "Form1"};
+    SerialSettings settings;
+    RecordingObserver observer;
     SerialLink link;
 };
 

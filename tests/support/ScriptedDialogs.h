@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "parfiles/Form13.h"
+#include "mainwindow/FirmwareChoiceDialog.h"
 #include "platform/Dialogs.h"
 
 namespace qu32::test {
@@ -32,41 +32,41 @@ class ScriptedDialogs : public Dialogs {
     void beep() override { ++beeps; }
     void setMousePointer(MousePointer p) override { pointer = p; }
 
-    // Form13: what the dialog showed, and what the operator does there: type a text (or leave
-    // the one shown) and press a button or close the window. An empty script presses OK.
-    struct Form13Shown {
+    // The firmware choice: what it showed, and what the operator does there: type a text (or
+    // leave the one shown) and press a button or close the window. An empty script presses OK.
+    struct ChoiceShown {
         std::string caption;
-        std::string label;
+        std::string explanation;
         std::vector<std::string> items;
         std::string text;
         MousePointer pointer;
     };
-    enum class Form13Action { Ok, Cancel, Close };
-    struct Form13Answer {
+    enum class ChoiceAction { Ok, Cancel, Close };
+    struct ChoiceAnswer {
         std::optional<std::string> text = std::nullopt;
-        Form13Action action = Form13Action::Ok;
+        ChoiceAction action = ChoiceAction::Ok;
     };
 
-    void showForm13(Form13& form) override {
-        form13Shown.push_back({form.window.caption(), form.Label1.caption(), form.Combo1.items,
-                               form.Combo1.text, pointer});
-        Form13Answer answer;
-        if (!form13Answers.empty()) {
-            answer = form13Answers.front();
-            form13Answers.pop_front();
+    void showFirmwareChoice(FirmwareChoiceDialog& dialog) override {
+        choicesShown.push_back({dialog.window.caption(), dialog.explanation.caption(),
+                                dialog.names.items, dialog.names.text, pointer});
+        ChoiceAnswer answer;
+        if (!choiceAnswers.empty()) {
+            answer = choiceAnswers.front();
+            choiceAnswers.pop_front();
         }
         if (answer.text)
-            form.Combo1.text = *answer.text;
-        if (answer.action == Form13Action::Ok)
-            form.pressOk();
-        else if (answer.action == Form13Action::Cancel)
-            form.pressCancel();
+            dialog.names.text = *answer.text;
+        if (answer.action == ChoiceAction::Ok)
+            dialog.pressOk();
+        else if (answer.action == ChoiceAction::Cancel)
+            dialog.pressCancel();
     }
 
     std::vector<Shown> shown;
     std::deque<MsgAnswer> answers;
-    std::vector<Form13Shown> form13Shown;
-    std::deque<Form13Answer> form13Answers;
+    std::vector<ChoiceShown> choicesShown;
+    std::deque<ChoiceAnswer> choiceAnswers;
     int beeps = 0;
     MousePointer pointer = MousePointer::Default;
 };

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "serial/ProtocolError.h"
+#include "serial/Result.h"
 #include "unit/DescriptionDecoders.h"
 
 namespace qu32 {
@@ -24,12 +24,12 @@ std::vector<Entry> entriesOf(const std::string& block,
                              std::vector<std::string>* notesOut = nullptr) {
     UnitDescription d;
     std::vector<std::string> notes;
-    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), 1) << block;
+    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), Result::Ok) << block;
     if (notesOut)
         *notesOut = notes;
     std::vector<Entry> out;
-    for (int i = 0; i < d.ParamCount; ++i)
-        out.push_back({d.params[i].ParamText, d.params[i].ParamCode});
+    for (int i = 0; i < d.parameterCount; ++i)
+        out.push_back({d.parameters[i].text, d.parameters[i].code});
     return out;
 }
 
@@ -70,42 +70,42 @@ TEST(ParameterTexts, MoreEntriesThanTheTableAreRefused) {
     std::string block;
     for (int i = 0; i < kMaxParameters; ++i)
         block += "p}";
-    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), 1);
-    EXPECT_EQ(d.ParamCount, kMaxParameters);
-    EXPECT_EQ(decodeParameterTexts(bytes(block + "q}"), d, notes), kErrInternalFault);
-    EXPECT_EQ(decodeParameterTexts(bytes("S|1-9999|}"), d, notes), kErrInternalFault);
-    EXPECT_LE(d.ParamCount, kMaxParameters);
+    EXPECT_EQ(decodeParameterTexts(bytes(block), d, notes), Result::Ok);
+    EXPECT_EQ(d.parameterCount, kMaxParameters);
+    EXPECT_EQ(decodeParameterTexts(bytes(block + "q}"), d, notes), Result::InternalFault);
+    EXPECT_EQ(decodeParameterTexts(bytes("S|1-9999|}"), d, notes), Result::InternalFault);
+    EXPECT_LE(d.parameterCount, kMaxParameters);
 }
 
 TEST(InputAndOutputTexts, FlagsCountsAndBounds) {
     UnitDescription d;
-    d.inputs[5].InputSerial = 1;  // left over from a previous unit
-    ASSERT_EQ(decodeInputTexts(bytes("Reset{S}Start{E}Both{se}None{x}"), d), 1);
-    EXPECT_EQ(d.InputCount, 4);
+    d.inputs[5].pcSettable = 1;  // left over from a previous unit
+    ASSERT_EQ(decodeInputTexts(bytes("Reset{S}Start{E}Both{se}None{x}"), d), Result::Ok);
+    EXPECT_EQ(d.inputCount, 4);
     std::string flags;  // text, serial and external flag of the first six slots
     for (std::size_t k = 0; k < 6; ++k) {
-        flags += d.inputs[k].InputText + std::to_string(d.inputs[k].InputSerial) +
-                 std::to_string(d.inputs[k].InputExternal) + " ";
+        flags += d.inputs[k].text + std::to_string(d.inputs[k].pcSettable) +
+                 std::to_string(d.inputs[k].external) + " ";
     }
     EXPECT_EQ(flags, "Reset10 Start01 Both11 None00 00 00 ");
     std::string many;
     for (int i = 0; i < kMaxInputs + 1; ++i)
         many += "i{s}";
-    EXPECT_EQ(decodeInputTexts(bytes(many), d), kErrInternalFault);
+    EXPECT_EQ(decodeInputTexts(bytes(many), d), Result::InternalFault);
 
     std::string ten;
     for (int i = 0; i < 10; ++i)
         ten += "out" + std::to_string(i) + "}";
-    ASSERT_EQ(decodeOutputTexts(bytes(ten), d), 1);
-    EXPECT_EQ(d.OutputCount, 8);
-    EXPECT_EQ(d.OutputText[9], "out9");
-    EXPECT_EQ(decodeOutputTexts(bytes(ten + "a}b}"), d), kErrInternalFault);
+    ASSERT_EQ(decodeOutputTexts(bytes(ten), d), Result::Ok);
+    EXPECT_EQ(d.outputCount, 8);
+    EXPECT_EQ(d.outputTexts[9], "out9");
+    EXPECT_EQ(decodeOutputTexts(bytes(ten + "a}b}"), d), Result::InternalFault);
 }
 
 TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
     UnitDescription d;
     std::vector<std::string> notes;
-    ASSERT_EQ(decodeParameterTexts(bytes("{Head}a}b}{H2}c}"), d, notes), 1);
+    ASSERT_EQ(decodeParameterTexts(bytes("{Head}a}b}{H2}c}"), d, notes), Result::Ok);
     const std::int32_t mins[] = {-500, 0, 1};
     const std::int32_t maxs[] = {500, 9999, 99};
     applyMinValues(mins, d);
@@ -117,14 +117,14 @@ TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
     applyDecimalBytes(decimals, d);
     // Digits, sign kind, point, minimum and maximum of each row; headings take no value.
     const auto format = [&](std::size_t i) {
-        const ParamFormat& f = d.params[i].format;
+        const ParamFormat& f = d.parameters[i].format;
         return std::vector<int>{f.digits, f.signKind, f.decimalPos, f.minValue, f.maxValue};
     };
     EXPECT_EQ(format(1), (std::vector<int>{7, kSignKindSigned, 5, -500, 500}));  // sign, 6, point
     EXPECT_EQ(format(2), (std::vector<int>{3, kSignKindUnsigned, kNoDecimalPoint, 0, 9999}));
     EXPECT_EQ(format(4), (std::vector<int>{4, kSignKindHash, 3, 1, 99}));
     EXPECT_EQ(format(3)[4], 0);
-    EXPECT_EQ(d.params[0].DigitsByte + d.params[3].DigitsByte, 0);
+    EXPECT_EQ(d.parameters[0].digitsByte + d.parameters[3].digitsByte, 0);
 }
 
 }  // namespace

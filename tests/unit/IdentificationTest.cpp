@@ -4,7 +4,7 @@
 
 #include "support/Answers.h"
 #include "support/LinkFixture.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 #include "unit/UnitGroups.h"
 
 namespace qu32::test {
@@ -12,10 +12,10 @@ namespace {
 
 class Identification : public LinkFixture {
   protected:
-    UnitData unitData{link};
-    int identify(std::map<std::string, Bytes> table) {
+    ConnectedUnit unitData{link};
+    Result identify(std::map<std::string, Bytes> table) {
         answerFromTable(port, std::move(table));
-        return unitData.Identify_Unit("test");
+        return unitData.identifyUnit();
     }
 };
 
@@ -36,12 +36,12 @@ TEST_F(Identification, ModelCodeVersionFormAndGroup) {
             table["99"] = answerFrame("99", sw);
         if (standard)
             table["98"] = answerFrame("98", standard);
-        ASSERT_EQ(identify(table), 1);
+        ASSERT_EQ(identify(table), Result::Ok);
         const UnitIdentity& id = unitData.identity;
-        EXPECT_EQ(std::tie(id.UnitType, id.VersionForm, id.UnitGroup),
+        EXPECT_EQ(std::tie(id.unitType, id.versionForm, id.unitGroup),
                   std::make_tuple(std::string(type), form, group));
-        EXPECT_EQ(id.SoftwareVersionText, sw ? sw : "");
-        EXPECT_EQ(id.StandardVersion, standard ? standard : kUnknownVersion);
+        EXPECT_EQ(id.softwareVersionText, sw ? sw : "");
+        EXPECT_EQ(id.standardVersion, standard ? standard : kUnknownVersion);
     }
 }
 
@@ -50,31 +50,43 @@ TEST_F(Identification, CoprocessorVariantAndFailures) {
                                           {"98", answerFrame("98", "NT876A  ")},
                                           {"9/", answerFrame("9/", "CP 01.02")},
                                           {"<9", answerFrame("<9", "2")}};
-    ASSERT_EQ(identify(table), 1);
-    EXPECT_EQ(unitData.identity.CoprocessorVersion, "") << "a space is not plausible";
-    EXPECT_EQ(unitData.identity.UnitType, "NT594");
-    EXPECT_EQ(unitData.identity.UnitGroup, 2);
+    ASSERT_EQ(identify(table), Result::Ok);
+    EXPECT_EQ(unitData.identity.coprocessorVersion, "") << "a space is not plausible";
+    EXPECT_EQ(unitData.identity.unitType, "NT594");
+    EXPECT_EQ(unitData.identity.unitGroup, 2);
 
     table["9/"] = answerFrame("9/", "CP0102z1");
     table["<9"] = answerFrame("<9", "4");  // value 4 keeps the model
-    ASSERT_EQ(identify(table), 1);
-    EXPECT_EQ(unitData.identity.CoprocessorVersion, "CP0102z1");
-    EXPECT_EQ(unitData.identity.UnitType, "NT876");
+    ASSERT_EQ(identify(table), Result::Ok);
+    EXPECT_EQ(unitData.identity.coprocessorVersion, "CP0102z1");
+    EXPECT_EQ(unitData.identity.unitType, "NT876");
+
+    // The variant is a whole number however the unit writes it.
+    for (const char* two : {"+0002", " 2", "0002", "2 "}) {
+        table["<9"] = answerFrame("<9", two);
+        ASSERT_EQ(identify(table), Result::Ok);
+        EXPECT_EQ(unitData.identity.unitType, "NT594") << two;
+    }
+    for (const char* notANumber : {"2a", "+", "-2", "99999999999"}) {
+        table["<9"] = answerFrame("<9", notANumber);
+        ASSERT_EQ(identify(table), Result::Ok);
+        EXPECT_EQ(unitData.identity.unitType, "NT876") << notANumber;
+    }
 
     table.erase("<9");  // variant unknown: the model stays
     table["99"] = answerFrame("99", "HJ87601 ");
     table["98"] = answerFrame("98", "HJ876   ");
     table["<5"] = answerFrame("<5", "3");
-    ASSERT_EQ(identify(table), 1);
-    EXPECT_EQ(unitData.identity.UnitType, "HJ594");
+    ASSERT_EQ(identify(table), Result::Ok);
+    EXPECT_EQ(unitData.identity.unitType, "HJ594");
 
     // A version read that fails on the line ends identification; unknown registers do not.
-    table["98"] = Bytes{NAK};
-    EXPECT_EQ(identify(table), -2);
+    table["98"] = Bytes{kNak};
+    EXPECT_EQ(identify(table), Result::NotStx);
 }
 
 TEST_F(Identification, MultiReadCarriesTheEighthBitsInItsLastWord) {
-    ASSERT_EQ(link.ConfigurePort(1, 9600, 8, 1, kParityEven), 1);
+    ASSERT_TRUE(link.configurePort(1, 9600, 8, 1, kParityEven));
     Bytes data(12, 0);
     data[0] = 0x01;  // word 0 = 0x0100 before the eighth bits
     data[6] = 0x7F;  // word 3 = 0x7F00 | bit 15 below => negative actual value
@@ -82,54 +94,42 @@ TEST_F(Identification, MultiReadCarriesTheEighthBitsInItsLastWord) {
     data[10] = 0x04 | 0x20;  // bit 15 of words 0 and 3
     data[11] = 0x04;         // bit 7 of word 0
     answerFromTable(port, {{"9g", blockFrame("9g", data)}});
-    ASSERT_EQ(unitData.Multi_Read("test"), 1);
-    EXPECT_EQ(static_cast<std::uint16_t>(unitData.status.SerialInputWord), 0x8180);
-    EXPECT_EQ(unitData.status.ActualValueText, "-129        ");
-    EXPECT_EQ(unitData.status.ExternalInputWord, 0);
+    ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
+    EXPECT_EQ(static_cast<std::uint16_t>(unitData.status.pcInputs), 0x8180);
+    EXPECT_EQ(unitData.status.actualValueText, "-129        ");
+    EXPECT_EQ(unitData.status.externalInputs, 0);
 
     // A short block: what follows its data in the buffer is frame, not status.
     answerFromTable(port, {{"9g", blockFrame("9g", Bytes(4, 0))}});
-    ASSERT_EQ(unitData.Multi_Read("test"), 1);
-    EXPECT_EQ(unitData.status.SerialInputWord, 0);
-    EXPECT_EQ(unitData.status.ExternalInputWord, 0);
-    EXPECT_EQ(unitData.status.StatusWord8C, 0);
-    EXPECT_EQ(unitData.status.OutputWord, 0);
+    ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
+    EXPECT_EQ(unitData.status.pcInputs, 0);
+    EXPECT_EQ(unitData.status.externalInputs, 0);
+    EXPECT_EQ(unitData.status.busInputs, 0);
+    EXPECT_EQ(unitData.status.outputs, 0);
 }
 
 TEST(UnitGroups, SettingsAndTablesPerGroup) {
-    GroupSettings s;
-    applyGroupSettings(10, s);
-    EXPECT_EQ(s.ActivateCode, ";8");
-    EXPECT_EQ(s.OutputCode, "68");
-    EXPECT_EQ(s.InputCommandCode[15], "69");
-    EXPECT_EQ(s.OutputMask[0], 128);
+    GroupRegisters s;
+    loadGroupRegisters(10, s);
+    EXPECT_EQ(s.activateCode, ";8");
+    EXPECT_EQ(s.outputCode, "68");
+    EXPECT_EQ(s.inputCommandCodes[15], "69");
+    EXPECT_EQ(s.outputMasks[0], 128);
     // Group 1 defines four outputs; the other four keep what the previous group loaded.
-    applyGroupSettings(1, s);
-    EXPECT_EQ(s.OutputMask[3], 8);
-    EXPECT_EQ(s.OutputMask[4], 8) << "left from group 10";
-    EXPECT_EQ(s.InputMask[13], 4096);
-    EXPECT_EQ(s.ResetMask, 128);
+    loadGroupRegisters(1, s);
+    EXPECT_EQ(s.outputMasks[3], 8);
+    EXPECT_EQ(s.outputMasks[4], 8) << "left from group 10";
+    EXPECT_EQ(s.inputMasks[13], 4096);
+    EXPECT_EQ(s.resetMask, 128);
     // Group 8 sets nothing at all; group 5 only the codes.
-    applyGroupSettings(8, s);
-    EXPECT_EQ(s.ActivateCode, "67");
-    applyGroupSettings(5, s);
-    EXPECT_EQ(s.SerialInputCode, ">1");
-    EXPECT_EQ(s.InputMask[13], 4096);
-    applyGroupSettings(7, s);
-    EXPECT_EQ(s.ResetMask, 16384);
-    EXPECT_EQ(s.InputMask[0], 32768);
-}
-
-TEST_F(Identification, GroupZeroWarnsWithTheTitlesTail) {
-    company.titleText = "Nimbus QU 3.2";
-    unitData.identity.UnitGroup = 0;
-    unitData.ApplyGroupSettings();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text,
-              "The connected device could not be identified. Some functions of QU 3.2 might not "
-              "work properly!");
-    EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Stop);
-    EXPECT_EQ(unitData.group.ActivateCode, "64");
+    loadGroupRegisters(8, s);
+    EXPECT_EQ(s.activateCode, "67");
+    loadGroupRegisters(5, s);
+    EXPECT_EQ(s.pcInputCode, ">1");
+    EXPECT_EQ(s.inputMasks[13], 4096);
+    loadGroupRegisters(7, s);
+    EXPECT_EQ(s.resetMask, 16384);
+    EXPECT_EQ(s.inputMasks[0], 32768);
 }
 
 }  // namespace

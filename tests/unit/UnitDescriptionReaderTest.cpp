@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "support/LinkFixture.h"
-#include "unit/UnitData.h"
+#include "unit/ConnectedUnit.h"
 
 namespace qu32::test {
 namespace {
@@ -13,24 +11,13 @@ class DescriptionReader : public LinkFixture {
     explicit DescriptionReader(const std::string& model = "tq593") : LinkFixture(model) {}
     void SetUp() override {
         LinkFixture::SetUp();
-        window.setObserver([this](Control& c, Control::Property p) {
-            if (p == Control::Property::Caption)
-                captions.push_back(c.caption());
-        });
-        link.tmrTimeout().setInterval(1000);
+        link.setAnswerTimeoutMs(1000);
     }
-    // The step captions, without the block reads' " - n/m" progress.
-    std::vector<std::string> stepCaptions() const {
-        static const std::regex progress(".* - [0-9]+/[0-9]+$");
+    // The step texts without their common beginning.
+    std::vector<std::string> steps() const {
         std::vector<std::string> out;
-        for (const auto& c : captions) {
-            if (std::regex_match(c, progress))
-                continue;
-            // The block read puts the step's caption back after its progress.
-            const std::string step = c.substr(c.find("... ") + 4);
-            if (out.empty() || out.back() != step)
-                out.push_back(step);
-        }
+        for (const auto& text : observer.progress)
+            out.push_back(text.substr(text.find("... ") + 4));
         return out;
     }
     void injectFault(sim::FaultKind kind, const std::string& code, int count) {
@@ -38,17 +25,15 @@ class DescriptionReader : public LinkFixture {
     }
     void expectBackOnConfiguredLine() {
         EXPECT_EQ(port.settings(), "9600,e,7,1");
-        EXPECT_EQ(formatPanel.caption(), "9600, 7, 1, E");
+        EXPECT_EQ(observer.serialSettings, "COM 1 | Unit 11 | 9600, 7, 1, E");
     }
 
-    UnitData data{link};
-    std::vector<std::string> captions;
+    ConnectedUnit data{link};
 };
 
 TEST_F(DescriptionReader, WholeSequenceWithItsCaptionsInOrder) {
-    ASSERT_EQ(data.Read_UnitData(""), 1);
-    EXPECT_GT(data.description.ParamCount, 60);
-    EXPECT_EQ(data.scrollMax, data.description.ParamCount - 1);
+    ASSERT_EQ(data.readUnitDescription(), Result::Ok);
+    EXPECT_GT(data.description.parameterCount, 60);
     EXPECT_FALSE(unit.eightBitMode());
     expectBackOnConfiguredLine();
     const std::vector<std::string> expected = {
@@ -75,13 +60,13 @@ TEST_F(DescriptionReader, WholeSequenceWithItsCaptionsInOrder) {
         "Read UnitData: set Com format back",
         "Read UnitData: Test Com:1",
     };
-    EXPECT_EQ(stepCaptions(), expected);
-    EXPECT_EQ(captions.front(),
-              "QU 3.2  -  Initializing Communication ... Read UnitData: switch to 8 bit: 1");
+    EXPECT_EQ(steps(), expected);
+    EXPECT_EQ(observer.progress.front(),
+              "Initializing Communication ... Read UnitData: switch to 8 bit: 1");
     // The texts arrived with all eight bits.
     bool umlaut = false;
-    for (int i = 0; i < data.description.ParamCount; ++i) {
-        for (char c : data.description.params[static_cast<std::size_t>(i)].ParamText)
+    for (int i = 0; i < data.description.parameterCount; ++i) {
+        for (char c : data.description.parameters[static_cast<std::size_t>(i)].text)
             umlaut |= static_cast<unsigned char>(c) > 127;
     }
     EXPECT_TRUE(umlaut);
@@ -90,46 +75,49 @@ TEST_F(DescriptionReader, WholeSequenceWithItsCaptionsInOrder) {
 TEST_F(DescriptionReader, EightBitSwitchGivesUpAfterTheSixthFailure) {
     injectFault(sim::FaultKind::NoAnswer, "9>", 6);
     const int requestsBefore = unit.requestsSeen();
-    EXPECT_EQ(data.Read_UnitData(""), -2);
+    EXPECT_EQ(data.readUnitDescription(), Result::TimeoutHeader);
     EXPECT_EQ(data.lastMessage, "Error during switch to 8 bits.");
     EXPECT_EQ(unit.requestsSeen() - requestsBefore, 6);
     expectBackOnConfiguredLine();
-    EXPECT_EQ(captions.back(),
-              "QU 3.2  -  Initializing Communication ... Read UnitData: switch to 8 bit: 6");
+    EXPECT_EQ(steps().back(), "Read UnitData: switch to 8 bit: 6");
 }
 
 TEST_F(DescriptionReader, AnswerAtTheSixthAttemptStillSucceeds) {
     injectFault(sim::FaultKind::NoAnswer, "9>", 5);
-    EXPECT_EQ(data.Read_UnitData(""), 1);
+    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
     injectFault(sim::FaultKind::BadBcc, "9<", 5);
-    EXPECT_EQ(data.Read_UnitData(""), 1);
+    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
     expectBackOnConfiguredLine();
 }
 
 TEST_F(DescriptionReader, BlockThatNeverArrivesLeavesTheUnitAndThePcOnSevenBits) {
     injectFault(sim::FaultKind::BadBcc, "9=", -1);
-    EXPECT_EQ(data.Read_UnitData(""), -2);
+    EXPECT_EQ(data.readUnitDescription(), Result::BadBlockCheck);
     EXPECT_EQ(data.lastMessage, "Error: Read ParameterTexts failed.");
     EXPECT_FALSE(unit.eightBitMode()) << "the unit is asked back before the PC gives up";
     expectBackOnConfiguredLine();
-    std::string text(12, ' ');
-    EXPECT_GT(link.Read_Parameter("11", "00", text), 0);
+    std::string text;
+    EXPECT_EQ(link.readRegister("00", text), Result::Ok);
 }
 
-TEST_F(DescriptionReader, UnitLostWhileSwitchingBackEndsWithZero) {
+TEST_F(DescriptionReader, UnitLostWhileSwitchingBackIsGivenUpAtOnce) {
     injectFault(sim::FaultKind::NoAnswer, "9?", -1);
-    EXPECT_EQ(data.Read_UnitData(""), 0);
+    const int requestsBefore = unit.requestsSeen();
+    EXPECT_EQ(data.readUnitDescription(), Result::TimeoutHeader);
     expectBackOnConfiguredLine();
+    // One "9?" after the blocks, not retried and not repeated on the way out.
+    EXPECT_EQ(steps().back(), "Read UnitData: set Data format back :1");
+    EXPECT_EQ(unit.requestsSeen() - requestsBefore, 11);
 }
 
 TEST_F(DescriptionReader, SelectorThatInstallsADescriptionSkipsTheUnit) {
     int asked = 0;
-    data.setFirmwareSelector([&] {
+    data.setDescriptionSource([&] {
         ++asked;
         return true;
     });
     const int before = unit.requestsSeen();
-    EXPECT_EQ(data.Read_UnitData(""), 1);
+    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(unit.requestsSeen(), before);
 }
@@ -140,39 +128,39 @@ class OldUnitReader : public DescriptionReader {
 };
 
 TEST_F(OldUnitReader, NoTextBlocksFallsBackToProbingOnSevenBits) {
-    ASSERT_EQ(data.Identify_Unit(""), 1);
-    EXPECT_EQ(data.Read_UnitData(""), -3);
+    ASSERT_EQ(data.identifyUnit(), Result::Ok);
+    EXPECT_EQ(data.readUnitDescription(), Result::UnknownCode);
     EXPECT_EQ(data.lastMessage, "Error: Unknow Code");
     EXPECT_FALSE(unit.eightBitMode());
     expectBackOnConfiguredLine();
-    ASSERT_EQ(data.Build_ParameterList(), 1);
+    ASSERT_EQ(data.probeParameterList(), Result::Ok);
     const UnitDescription& d = data.description;
-    EXPECT_EQ(d.params[0].ParamText, "DATA-IN");
-    EXPECT_EQ(d.params[1].ParamText, "Parameter 00");
-    EXPECT_EQ(d.params[1].ParamCode, "00");
+    EXPECT_EQ(d.parameters[0].text, "DATA-IN");
+    EXPECT_EQ(d.parameters[1].text, "Parameter 00");
+    EXPECT_EQ(d.parameters[1].code, "00");
     const Parameter* setUp = nullptr;
     int blankBeforeSetUp = 0;
-    for (int i = 1; i < d.ParamCount; ++i) {
-        if (d.params[static_cast<std::size_t>(i)].ParamText == "SET-UP") {
-            setUp = &d.params[static_cast<std::size_t>(i)];
-            blankBeforeSetUp = d.params[static_cast<std::size_t>(i - 1)].ParamText.empty();
+    for (int i = 1; i < d.parameterCount; ++i) {
+        if (d.parameters[static_cast<std::size_t>(i)].text == "SET-UP") {
+            setUp = &d.parameters[static_cast<std::size_t>(i)];
+            blankBeforeSetUp = d.parameters[static_cast<std::size_t>(i - 1)].text.empty();
         }
     }
     ASSERT_NE(setUp, nullptr);
     EXPECT_TRUE(setUp->isHeading());
     EXPECT_TRUE(blankBeforeSetUp);
-    EXPECT_EQ(d.params[static_cast<std::size_t>(d.ParamCount - 1)].ParamCode, "92");
-    EXPECT_EQ(d.InputCount, 9);
-    EXPECT_EQ(d.inputs[0].InputText, "C60/Term. 9");
-    EXPECT_EQ(d.OutputCount, 4);
-    EXPECT_EQ(d.OutputText[3], "Term. 24");
+    EXPECT_EQ(d.parameters[static_cast<std::size_t>(d.parameterCount - 1)].code, "92");
+    EXPECT_EQ(d.inputCount, 9);
+    EXPECT_EQ(d.inputs[0].text, "C60/Term. 9");
+    EXPECT_EQ(d.outputCount, 4);
+    EXPECT_EQ(d.outputTexts[3], "Term. 24");
 }
 
 TEST_F(OldUnitReader, ProbingStopsWhenTheUnitGoesAway) {
-    ASSERT_EQ(data.Identify_Unit(""), 1);
-    link.tmrTimeout().setInterval(100);
+    ASSERT_EQ(data.identifyUnit(), Result::Ok);
+    link.setAnswerTimeoutMs(100);
     unit.unplug();
-    EXPECT_EQ(data.Build_ParameterList(), -1);
+    EXPECT_EQ(data.probeParameterList(), Result::LineFailed);
 }
 
 }  // namespace

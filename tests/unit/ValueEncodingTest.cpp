@@ -1,3 +1,4 @@
+#include "serial/Frames.h"
 #include "unit/ValueEncoding.h"
 
 #include <gtest/gtest.h>
@@ -64,27 +65,25 @@ TEST(FormatFromBytes, DecodesSignKindDigitsAndPoint) {
 }
 
 TEST(ValueText, CleaningAndWordArithmetic) {
-    // CleanValue keeps digits and sign characters; KeepDigitsAndSign a sign in first place only.
+    // cleanValue keeps digits and sign characters; keepDigitsAndSign a sign in first place only.
     const std::pair<std::string, std::string> clean[] = {
         {"+0012.34", "+001234"}, {" -1 2,5x", "-125"}, {"#12", "#12"},
         {"a+b-c#", "+-#"},       {"7\xE4\xB1", "7"},   {"", ""}};
     for (const auto& [text, expected] : clean)
-        EXPECT_EQ(CleanValue(text), expected) << text;
+        EXPECT_EQ(cleanValue(text), expected) << text;
     const std::pair<std::string, std::string> keep[] = {
         {"+001234", "+001234"}, {"-12.5", "-125"}, {"1-2", "12"}, {" -12", "12"},
         {"+-1", "+1"},          {"#12", "12"},     {"", ""}};
     for (const auto& [text, expected] : keep)
-        EXPECT_EQ(KeepDigitsAndSign(text), expected) << text;
+        EXPECT_EQ(keepDigitsAndSign(text), expected) << text;
 
-    static_assert(BytesToLong(0xFF, 0xFF, 0xFF, 0xFF) == -1);
-    static_assert(BytesToLong(0x7F, 0xFF, 0xFF, 0xFF) == kInt32Max);
-    static_assert(BytesToLong(0x80, 0x00, 0x00, 0x00) == kInt32Min);
-    static_assert(BytesToLong(0x12, 0x34, 0x56, 0x78) == 0x12345678);
-    static_assert(Max(kInt32Min, kInt32Max) == kInt32Max && Max(-1, -2) == -1);
-    static_assert(Min(kInt32Min, kInt32Max) == kInt32Min && Min(-1, -2) == -2);
+    static_assert(bytesToLong(0xFF, 0xFF, 0xFF, 0xFF) == -1);
+    static_assert(bytesToLong(0x7F, 0xFF, 0xFF, 0xFF) == kInt32Max);
+    static_assert(bytesToLong(0x80, 0x00, 0x00, 0x00) == kInt32Min);
+    static_assert(bytesToLong(0x12, 0x34, 0x56, 0x78) == 0x12345678);
 }
 
-TEST(FormatValue, VectorsAndOddWidths) {
+TEST(formatValue, VectorsAndOddWidths) {
     const ParamFormat wide = formatFromBytes(0x0F, 0);  // 15 digit places
     expectAll({{kSigned6Dec2, {{"+001234", "+0012.34"}, {"-5", "-0000.05"}, {"12.34", "+0012.34"}}},
                {kSigned6Dec2, {{"+0012.34", "+0012.34"}}},
@@ -96,23 +95,23 @@ TEST(FormatValue, VectorsAndOddWidths) {
                {formatFromBytes(0x05, 4), {{"12345", "1.2345"}}},
                // One pass pads at most ten zeros; an empty value starts from twelve.
                {wide, {{"5", "00000000005"}, {"", "000000000000000"}}}},
-              FormatValue);
+              formatValue);
 
-    EXPECT_EQ(FormatValue("123", formatFromBytes(0x00, 0)), "");
+    EXPECT_EQ(formatValue("123", formatFromBytes(0x00, 0)), "");
     ParamFormat huge;
     huge.digits = INT_MAX;
-    EXPECT_EQ(FormatValue("5", huge), "+00000000005");
+    EXPECT_EQ(formatValue("5", huge), "+00000000005");
     ParamFormat pointOutside = kSigned6;
     pointOutside.decimalPos = 40;
-    EXPECT_EQ(FormatValue("12", pointOutside), "+00012");  // the point takes a place, shown or not
+    EXPECT_EQ(formatValue("12", pointOutside), "+00012");  // the point takes a place, shown or not
 }
 
-TEST(LimitValue, Vectors) {
+TEST(limitValue, Vectors) {
     const ParamFormat offset = withRange(kSigned6, -32000, 32000);
     const ParamFormat count = withRange(kUnsigned4, 1, 999);
     const ParamFormat scaled = withRange(kSigned6Dec2, -10000, 10000);
     const ParamFormat tenths = withRange(kSigned3Dec1, -999, 999);
-    // Ten-digit values are held to the 32-bit bounds, not to MinValue..MaxValue.
+    // Ten-digit values are held to the 32-bit bounds, not to minValue..maxValue.
     const ParamFormat u10 = withRange(kUnsigned10, 0, 1000);
     const ParamFormat s10 = withRange(kSigned10, kInt32Min, kInt32Max);
     const ParamFormat h10 = withRange(kHash10, 0, kInt32Max);
@@ -136,13 +135,13 @@ TEST(LimitValue, Vectors) {
                {s10, {{"12147483648", "+2147483647"}}},  // no sign means positive
                {s10, {{"+000000000000000000001", "+0000000001"}}},
                // The "#" kind has the unsigned range and keeps its sign; "#" values are left to
-               // LimitHashValue.
+               // limitHashValue.
                {h10, {{"+4294967296", "+4294967295"}, {"-4294967296", "-4294967295"}}},
                {h10, {{"+4294967294", "+4294967294"}, {"4294967299", "+4294967295"}}},
                {h10, {{"+99999999999", "+4294967295"}, {"#9999999999", "#9999999999"}}},
                {withRange(kHash6, 0, 500), {{"+000750", "+000500"}, {"#000750", "#000750"}}},
                {withRange(kSigned6, 0, 5), {{"#000012", "#000012"}}}},
-              LimitValue);
+              limitValue);
 }
 
 TEST(FormatAndLimitValue, FixedWidthAndIdempotentOverTheFormatGrid) {
@@ -158,31 +157,31 @@ TEST(FormatAndLimitValue, FixedWidthAndIdempotentOverTheFormatGrid) {
                                                 << " point " << f.decimalPos);
                 const auto width = static_cast<std::size_t>(f.digits + 1);
                 for (const std::string& raw : inputs) {
-                    const std::string shown = FormatValue(raw, f);
+                    const std::string shown = formatValue(raw, f);
                     ASSERT_EQ(shown.size(), width) << raw;
-                    EXPECT_EQ(FormatValue(shown, f), shown) << raw;
+                    EXPECT_EQ(formatValue(shown, f), shown) << raw;
                     EXPECT_TRUE(f.decimalPos < 0 || shown[std::size_t(f.decimalPos)] == '.');
                     EXPECT_EQ(f.signKind == kSignKindUnsigned,
                               shown.find_first_of("+-#") == shown.npos);
-                    const std::string limited = LimitValue(raw, f);
+                    const std::string limited = limitValue(raw, f);
                     EXPECT_EQ(limited.size(), width) << raw;
-                    EXPECT_EQ(FormatValue(limited, f), limited) << raw;
+                    EXPECT_EQ(formatValue(limited, f), limited) << raw;
                 }
                 for (const char* legal : {"0", "1", "-1", "123", "-98765", "999999999"}) {
-                    const std::string shown = FormatValue(legal, f);
-                    EXPECT_EQ(LimitValue(shown, f), shown) << legal;
+                    const std::string shown = formatValue(legal, f);
+                    EXPECT_EQ(limitValue(shown, f), shown) << legal;
                 }
             }
         }
     }
 }
 
-// LimitHashValue holds a "#" value to the range of parameter entry 01, here the format's range.
+// limitHashValue holds a "#" value to the range of parameter entry 01, here the format's range.
 std::string limitHash(const std::string& text, const ParamFormat& entry01) {
-    return LimitHashValue(text, &entry01);
+    return limitHashValue(text, &entry01);
 }
 
-TEST(LimitHashValue, ClampsToTheRangeOfEntry01) {
+TEST(limitHashValue, ClampsToTheRangeOfEntry01) {
     const auto range = [](std::int32_t minValue, std::int32_t maxValue) {
         return withRange(kUnsigned4, minValue, maxValue);
     };
@@ -199,7 +198,7 @@ TEST(LimitHashValue, ClampsToTheRangeOfEntry01) {
          {range(0, 500), {{"#12.5", "#12.5"}, {"#", "#"}, {"#-", "#-"}, {"#1a", "#1a"}}},
          {range(0, 500), {{"", ""}}}},
         limitHash);
-    EXPECT_EQ(LimitHashValue("#0750", nullptr), "#0750");
+    EXPECT_EQ(limitHashValue("#0750", nullptr), "#0750");
 }
 
 }  // namespace

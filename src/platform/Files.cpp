@@ -1,5 +1,6 @@
-#include "settings/AtomicFile.h"
+#include "platform/Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -92,6 +93,53 @@ bool writeFileAtomically(const std::string& target, const std::string& bytes, st
     }
 #endif
     return true;
+}
+
+namespace {
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowerAscii(x) == lowerAscii(y);
+           });
+}
+
+void forEachFileIn(const std::string& folder,
+                   const std::function<bool(const std::string&)>& visit) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    std::size_t seen = 0;
+    for (; !ec && it != fs::directory_iterator() && seen < kMaxFolderEntries; it.increment(ec)) {
+        ++seen;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        if (!visit(it->path().filename().string()))
+            return;
+    }
+}
+
+std::string findFileInFolder(const std::string& folder, const std::string& name) {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos)
+        return {};
+    std::error_code ec;
+    const fs::path exact = fs::path(folder) / name;
+    if (fs::is_regular_file(exact, ec))
+        return exact.string();
+    std::string found;
+    forEachFileIn(folder, [&](const std::string& file) {
+        if (!equalsIgnoringCase(file, name))
+            return true;
+        found = (fs::path(folder) / file).string();
+        return false;
+    });
+    return found;
 }
 
 }  // namespace qu32

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "mainwindow/Form1.h"
+#include "mainwindow/MainWindowControls.h"
 #include "platform/Controls.h"
 
 namespace qu32 {
@@ -28,14 +28,14 @@ inline constexpr int kInputPanelColumns = 3;
 // Places the window and every control of the main window as fractions of the screen and gives
 // them their design fonts. The three serial-status panels and the monitor title get fonts that
 // grow with the screen width, so the live state stays readable from a step back.
-void layoutForm1(Form1& form, ScreenSize screen);
+void layoutMainWindow(MainWindowControls& controls, ScreenSize screen);
 
 // Headings over the three input panel columns, placed like the panels beneath them.
 std::array<Geometry, kInputPanelColumns> inputColumnHeadings(ScreenSize screen);
 
 // The window icon: the configured icon file in the program folder, matched in any case; empty
 // when none is named or it is not there, so the caller keeps the program's own icon.
-std::string form1IconPath(const std::string& iconFile);
+std::string windowIconPath(const std::string& folder, const std::string& iconFile);
 
 // A design font size grown by the screen width.
 int scaledFontSize(int designPt, int screenWidth);

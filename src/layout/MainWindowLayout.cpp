@@ -1,10 +1,9 @@
-#include "layout/Form1Layout.h"
+#include "layout/MainWindowLayout.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "datasets/FirmwareSelection.h"
-#include "settings/ProgramFolder.h"
+#include "platform/Files.h"
 
 namespace qu32 {
 
@@ -137,51 +136,52 @@ int scaledFontSize(int designPt, int screenWidth) {
     return std::max(1, static_cast<int>(std::lround(designPt * factor)));
 }
 
-void layoutForm1(Form1& form, ScreenSize s) {
-    form.window.setGeometry(place(kWindow, s));
+void layoutMainWindow(MainWindowControls& controls, ScreenSize s) {
+    controls.window.setGeometry(place(kWindow, s));
 
     const std::pair<Control*, Box> frames[] = {
-        {&form.Frame3D1, kParametersFrame}, {&form.Frame3D2, kControlsFrame},
-        {&form.Frame3D3, kInputsFrame},     {&form.Frame3D4, kOutputsFrame},
-        {&form.Frame3D5, kMonitorFrame},    {&form.Frame3D6, kSerialFrame},
+        {&controls.parameterFrame, kParametersFrame}, {&controls.commandFrame, kControlsFrame},
+        {&controls.inputFrame, kInputsFrame},         {&controls.outputFrame, kOutputsFrame},
+        {&controls.monitorFrame, kMonitorFrame},      {&controls.serialFrame, kSerialFrame},
     };
     for (const auto& [frame, box] : frames) {
         frame->setGeometry(place(box, s));
         setFont(*frame, kFrameFontPt, true);
     }
 
-    placeColumn(form.Label1, kTextLabel, kRowPitch, s);
-    placeColumn(form.Label11, kValueLabel, kRowPitch, s);
-    setFonts(form.Label1, kRowFontPt);
-    setFonts(form.Label11, kRowFontPt);
-    form.VScroll1.setGeometry(place(kScrollBar, s));
+    placeColumn(controls.rowTexts, kTextLabel, kRowPitch, s);
+    placeColumn(controls.rowValues, kValueLabel, kRowPitch, s);
+    setFonts(controls.rowTexts, kRowFontPt);
+    setFonts(controls.rowValues, kRowFontPt);
+    controls.listScroll.setGeometry(place(kScrollBar, s));
 
-    Control* const buttons[] = {&form.Read_Pars, &form.Transmit, &form.TransmitAll,
-                                &form.StoreEEProm, &form.Re_Set};
+    Control* const buttons[] = {&controls.readAllButton, &controls.transmitButton,
+                                &controls.transmitAllButton, &controls.storeButton,
+                                &controls.resetButton};
     for (std::size_t k = 0; k < std::size(buttons); ++k) {
         const double top = kButtonTop + static_cast<double>(k) * kButtonPitch;
         buttons[k]->setGeometry(place({kButtonLeft, top, kButtonWidth, kButtonHeight}, s));
         setFont(*buttons[k], kButtonFontPt);
     }
 
-    Control* const serial[] = {&form.Panel3D20, &form.portPanel, &form.unitPanel,
-                               &form.formatPanel};
+    Control* const serial[] = {&controls.activityPanel, &controls.portPanel, &controls.unitPanel,
+                               &controls.formatPanel};
     for (std::size_t k = 0; k < std::size(serial); ++k) {
         Box b = kSerialPanel;
         b.top += static_cast<double>(k) * kSerialPitch;
         serial[k]->setGeometry(place(b, s));
     }
-    setFont(form.Panel3D20, kPanelFontPt);
-    for (Control* c : {&form.portPanel, &form.unitPanel, &form.formatPanel})
+    setFont(controls.activityPanel, kPanelFontPt);
+    for (Control* c : {&controls.portPanel, &controls.unitPanel, &controls.formatPanel})
         setFont(*c, scaledFontSize(kScaledPanelDesignFontPt, s.width));
 
-    placeColumn(form.Panel3D16, kOutputPanel, kOutputPitch, s);
-    setFonts(form.Panel3D16, kPanelFontPt);
+    placeColumn(controls.outputPanels, kOutputPanel, kOutputPitch, s);
+    setFonts(controls.outputPanels, kPanelFontPt);
 
-    placeColumn(form.Command1, kInputButton, kInputPitch, s);
-    setFonts(form.Command1, kButtonFontPt);
-    std::array<Control, kInputButtons>* const inputPanels[] = {&form.Panel3D1, &form.Panel3D2,
-                                                               &form.Panel3D3};
+    placeColumn(controls.inputButtons, kInputButton, kInputPitch, s);
+    setFonts(controls.inputButtons, kButtonFontPt);
+    std::array<Control, kInputButtons>* const inputPanels[] = {
+        &controls.inputPcPanels, &controls.inputExternalPanels, &controls.inputBusPanels};
     for (std::size_t column = 0; column < std::size(inputPanels); ++column) {
         Box first = kInputPanel;
         first.left += static_cast<double>(column) * kInputColumnPitch;
@@ -189,16 +189,17 @@ void layoutForm1(Form1& form, ScreenSize s) {
         setFonts(*inputPanels[column], kPanelFontPt);
     }
 
-    form.monitorTitle.setGeometry(place(kMonitorTitle, s));
-    setFont(form.monitorTitle, scaledFontSize(kScaledPanelDesignFontPt, s.width), true);
-    form.Panel3D5.setGeometry(place(kValueText, s));
-    setFont(form.Panel3D5, kValueFontPt, true);
-    placeRow(form.Panel3D4, {kBarLeft, kBarTop, kSegmentWidth, kBarHeight}, kSegmentPitch, s);
+    controls.monitorTitle.setGeometry(place(kMonitorTitle, s));
+    setFont(controls.monitorTitle, scaledFontSize(kScaledPanelDesignFontPt, s.width), true);
+    controls.valueText.setGeometry(place(kValueText, s));
+    setFont(controls.valueText, kValueFontPt, true);
+    placeRow(controls.barSegments, {kBarLeft, kBarTop, kSegmentWidth, kBarHeight}, kSegmentPitch,
+             s);
     // Lines at the left end, the centre and the right end of the bar; the marks beneath them
     // share one width, the outer two flush with the bar's ends.
-    placeRow(form.scaleLines, {kBarLeft, kScaleLineTop, 0, kScaleLineHeight}, kBarWidth / 2, s);
-    placeRow(form.Panel3D10, kScaleMark, (kBarWidth - kScaleMarkWidth) / 2, s);
-    setFonts(form.Panel3D10, kPanelFontPt);
+    placeRow(controls.scaleLines, {kBarLeft, kScaleLineTop, 0, kScaleLineHeight}, kBarWidth / 2, s);
+    placeRow(controls.scaleMarks, kScaleMark, (kBarWidth - kScaleMarkWidth) / 2, s);
+    setFonts(controls.scaleMarks, kPanelFontPt);
 }
 
 std::array<Geometry, kInputPanelColumns> inputColumnHeadings(ScreenSize s) {
@@ -210,9 +211,9 @@ std::array<Geometry, kInputPanelColumns> inputColumnHeadings(ScreenSize s) {
     return headings;
 }
 
-std::string form1IconPath(const std::string& iconFile) {
+std::string windowIconPath(const std::string& folder, const std::string& iconFile) {
     // Configuration files come from systems that ignore case in file names.
-    return findFileInFolder(programFolder(), iconFile);
+    return findFileInFolder(folder, iconFile);
 }
 
 }  // namespace qu32

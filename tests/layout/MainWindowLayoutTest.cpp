@@ -9,8 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "layout/Form1Layout.h"
-#include "settings/ProgramFolder.h"
+#include "layout/MainWindowLayout.h"
 #include "support/TempFolder.h"
 
 namespace qu32 {
@@ -32,12 +31,12 @@ bool apart(const Geometry& p, const Geometry& q) {
            q.top + q.height <= p.top;
 }
 
-TEST(Form1Layout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFontsGrowFromTheirDesignSize) {
+TEST(MainWindowLayout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFontsGrowFromTheirDesignSize) {
     // On a screen 12000 twips wide the scaled fonts keep their design size; twice that doubles it.
     const int width = kFontReferenceWidthTwips / kTwipsPerScreenUnit;
-    Form1 small, large;
-    layoutForm1(small, {width, width * 3 / 4});
-    layoutForm1(large, {2 * width, width * 3 / 2});
+    MainWindowControls small, large;
+    layoutMainWindow(small, {width, width * 3 / 4});
+    layoutMainWindow(large, {2 * width, width * 3 / 2});
     std::vector<const Control*> doubled;
     large.forEachControl([&](Control& c) { doubled.push_back(&c); });
     const Control* scaled[] = {&small.portPanel, &small.unitPanel, &small.formatPanel,
@@ -57,11 +56,11 @@ TEST(Form1Layout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFontsGrowFromThe
     });
 }
 
-TEST(Form1Layout, CommandButtonsFormOneColumnInTheirOrderAtEvenSteps) {
-    Form1 form;
-    layoutForm1(form, {10000, 10000});  // fractions with four places land on whole units
-    const Control* buttons[] = {&form.Read_Pars, &form.Transmit, &form.TransmitAll,
-                                &form.StoreEEProm, &form.Re_Set};
+TEST(MainWindowLayout, CommandButtonsFormOneColumnInTheirOrderAtEvenSteps) {
+    MainWindowControls form;
+    layoutMainWindow(form, {10000, 10000});  // fractions with four places land on whole units
+    const Control* buttons[] = {&form.readAllButton, &form.transmitButton, &form.transmitAllButton,
+                                &form.storeButton, &form.resetButton};
     const Geometry& first = buttons[0]->geometry();
     const int step = buttons[1]->geometry().top - first.top;
     EXPECT_GT(step, first.height);
@@ -73,12 +72,12 @@ TEST(Form1Layout, CommandButtonsFormOneColumnInTheirOrderAtEvenSteps) {
     }
 }
 
-TEST(Form1Layout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
+TEST(MainWindowLayout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
     for (const ScreenSize screen : {ScreenSize{1366, 768}, ScreenSize{1920, 1080},
                                     ScreenSize{2560, 1440}, ScreenSize{3840, 2160}}) {
         SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
-        Form1 form;
-        layoutForm1(form, screen);
+        MainWindowControls form;
+        layoutMainWindow(form, screen);
         Control client(Control::Kind::Window, "client area");
         client.setGeometry({0, 0, form.window.geometry().width,
                             form.window.geometry().height - kMenuBarAllowance});
@@ -89,28 +88,30 @@ TEST(Form1Layout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
                 framed.emplace_back(&c, &frame);
         };
         using Controls = std::initializer_list<std::reference_wrapper<const Control>>;
-        put(client, Controls{form.Frame3D1, form.Frame3D2, form.Frame3D3, form.Frame3D4,
-                             form.Frame3D5, form.Frame3D6});
-        put(form.Frame3D1, form.Label1);
-        put(form.Frame3D1, form.Label11);
-        put(form.Frame3D1, Controls{form.VScroll1});
-        put(form.Frame3D2, Controls{form.Read_Pars, form.Transmit, form.TransmitAll,
-                                    form.StoreEEProm, form.Re_Set});
-        for (const auto* inputs : {&form.Command1, &form.Panel3D1, &form.Panel3D2, &form.Panel3D3})
-            put(form.Frame3D3, *inputs);
-        put(form.Frame3D4, form.Panel3D16);
-        put(form.Frame3D5, form.Panel3D4);
-        put(form.Frame3D5, form.Panel3D10);
-        put(form.Frame3D5, form.scaleLines);
-        put(form.Frame3D5, Controls{form.Panel3D5, form.monitorTitle});
-        put(form.Frame3D6,
-            Controls{form.Panel3D20, form.portPanel, form.unitPanel, form.formatPanel});
+        put(client, Controls{form.parameterFrame, form.commandFrame, form.inputFrame,
+                             form.outputFrame, form.monitorFrame, form.serialFrame});
+        put(form.parameterFrame, form.rowTexts);
+        put(form.parameterFrame, form.rowValues);
+        put(form.parameterFrame, Controls{form.listScroll});
+        put(form.commandFrame,
+            Controls{form.readAllButton, form.transmitButton, form.transmitAllButton,
+                     form.storeButton, form.resetButton});
+        for (const auto* inputs : {&form.inputButtons, &form.inputPcPanels,
+                                   &form.inputExternalPanels, &form.inputBusPanels})
+            put(form.inputFrame, *inputs);
+        put(form.outputFrame, form.outputPanels);
+        put(form.monitorFrame, form.barSegments);
+        put(form.monitorFrame, form.scaleMarks);
+        put(form.monitorFrame, form.scaleLines);
+        put(form.monitorFrame, Controls{form.valueText, form.monitorTitle});
+        put(form.serialFrame,
+            Controls{form.activityPanel, form.portPanel, form.unitPanel, form.formatPanel});
 
         // Only a row's value lies over its text, by design.
         std::set<std::pair<const Control*, const Control*>> overlaid;
         for (int r = 0; r < kListRows; ++r)
             overlaid.insert(
-                {{&form.Label1[r], &form.Label11[r]}, {&form.Label11[r], &form.Label1[r]}});
+                {{&form.rowTexts[r], &form.rowValues[r]}, {&form.rowValues[r], &form.rowTexts[r]}});
         for (const auto& [c, frame] : framed) {
             EXPECT_TRUE(inside(c->geometry(), frame->geometry()))
                 << c->name() << " outside " << frame->name();
@@ -123,15 +124,15 @@ TEST(Form1Layout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
         }
         // The centre line and the centre mark stand between the two bar halves.
         const Geometry& line = form.scaleLines[1].geometry();
-        const Geometry& mark = form.Panel3D10[1].geometry();
-        EXPECT_NEAR(line.left, form.Panel3D4[kBarSegments / 2].geometry().left, screen.width / 200);
+        const Geometry& mark = form.scaleMarks[1].geometry();
+        EXPECT_NEAR(line.left, form.barSegments[kBarSegments / 2].geometry().left,
+                    screen.width / 200);
         EXPECT_NEAR(mark.left + mark.width / 2, line.left, kRoundingSlack);
     }
 }
 
-TEST(Form1Layout, IconIsTheNamedFileOfTheProgramFolderInAnyCase) {
+TEST(MainWindowLayout, IconIsTheNamedFileOfTheProgramFolderInAnyCase) {
     test::TempFolder folder;
-    setProgramFolder(folder.path());
     std::ofstream(folder.file("qu3002b.ico")) << "icon";
     const std::pair<const char*, std::string> cases[] = {
         {"", ""},
@@ -141,8 +142,7 @@ TEST(Form1Layout, IconIsTheNamedFileOfTheProgramFolderInAnyCase) {
         {"../qu3002b.ico", ""},  // only the program folder is searched
     };
     for (const auto& [named, found] : cases)
-        EXPECT_EQ(form1IconPath(named), found) << named;
-    setProgramFolder({});
+        EXPECT_EQ(windowIconPath(folder.path(), named), found) << named;
 }
 
 }  // namespace
