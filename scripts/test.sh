@@ -2,6 +2,9 @@
 # Builds the project and runs every test.   scripts/test.sh [--sanitize]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# An include against the layers fails at once, not after the build.
+scripts/check-layers.sh --self-test
+scripts/check-layers.sh
 source scripts/deps.sh
 qu32_install_deps
 

@@ -197,67 +197,83 @@ const char* commandSummary() {
            "                      (--firmware NAME chooses the description of a unit that\n"
            "                      cannot be identified)\n"
            "  monitor             follow the unit like the main window and print each polling\n"
-           "                      pass (with --simulate: type unplug, replug, model NAME)\n";
+           "                      pass (with --simulate, standard input takes unplug, replug,\n"
+           "                      model NAME, status and quit)\n";
+}
+
+namespace {
+
+struct CommandShape {
+    const char* verb;
+    int arguments;   // after the verb
+    bool codeFirst;  // the first argument is a two-character register code
+    const char* wrong;
+};
+
+constexpr CommandShape kCommandShapes[] = {
+    {"read", 1, true, "read takes one two-character register code."},
+    {"write", 2, true, "write takes a register code and a value."},
+    {"status", 1, true, "status takes one register code."},
+    {"version", 1, true, "version takes one register code."},
+    {"identify", 0, false, "identify and describe take no arguments."},
+    {"describe", 0, false, "identify and describe take no arguments."},
+    {"monitor", 0, false, "monitor takes no arguments."},
+};
+
+}  // namespace
+
+std::optional<std::string> commandError(const QStringList& command) {
+    if (command.isEmpty())
+        return "No command given.";
+    for (const CommandShape& shape : kCommandShapes) {
+        if (command.front() != shape.verb)
+            continue;
+        const bool fits = command.size() == shape.arguments + 1 &&
+                          (!shape.codeFirst || command[1].size() == int(kCodeLength));
+        return fits ? std::nullopt : std::optional<std::string>(shape.wrong);
+    }
+    return "Unknown command '" + command.front().toStdString() + "'.";
 }
 
 int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
                const DescribeOptions& describe) {
-    if (command.isEmpty())
-        return usage(err, "No command given.");
+    if (const auto error = commandError(command))
+        return usage(err, *error);
     const QString verb = command.front();
-    // The register code argument, when the command has exactly `count` arguments.
-    auto codeArg = [&](int count) -> std::optional<std::string> {
-        if (command.size() != count + 1 || command[1].size() != static_cast<int>(kCodeLength))
-            return std::nullopt;
-        return latin1(command[1]);
-    };
+    const std::string code = command.size() > 1 ? latin1(command[1]) : std::string();
 
     if (verb == "read") {
-        const auto code = codeArg(1);
-        if (!code)
-            return usage(err, "read takes one two-character register code.");
         std::string text;
-        if (link.readRegister(*code, text, kValueTextLength) != Result::Ok)
+        if (link.readRegister(code, text, kValueTextLength) != Result::Ok)
             return reportFailure(link, err);
-        std::fprintf(out, "%s = %s\n", code->c_str(), local(text).constData());
+        std::fprintf(out, "%s = %s\n", code.c_str(), local(text).constData());
         return kExitDone;
     }
     if (verb == "write") {
-        const auto code = codeArg(2);
-        if (!code)
-            return usage(err, "write takes a register code and a value.");
-        if (link.writeRegister(*code, latin1(command[2])) != Result::Ok)
+        if (link.writeRegister(code, latin1(command[2])) != Result::Ok)
             return reportFailure(link, err);
-        std::fprintf(out, "%s written: %s\n", code->c_str(), local(latin1(command[2])).constData());
+        std::fprintf(out, "%s written: %s\n", code.c_str(), local(latin1(command[2])).constData());
         return kExitDone;
     }
     if (verb == "status") {
-        const auto code = codeArg(1);
-        if (!code)
-            return usage(err, "status takes one register code.");
         std::int16_t word = 0;
-        if (link.readStatus(*code, word) != Result::Ok)
+        if (link.readStatus(code, word) != Result::Ok)
             return reportFailure(link, err);
-        std::fprintf(out, "%s = %d (0x%04X)\n", code->c_str(), word,
+        std::fprintf(out, "%s = %d (0x%04X)\n", code.c_str(), word,
                      static_cast<unsigned>(static_cast<std::uint16_t>(word)));
         return kExitDone;
     }
     if (verb == "version") {
-        const auto code = codeArg(1);
-        if (!code)
-            return usage(err, "version takes one register code.");
         std::string text;
-        if (link.readVersion(*code, text) != Result::Ok)
+        if (link.readVersion(code, text) != Result::Ok)
             return reportFailure(link, err);
-        std::fprintf(out, "%s = %s\n", code->c_str(), local(text).constData());
+        std::fprintf(out, "%s = %s\n", code.c_str(), local(text).constData());
         return kExitDone;
     }
-    if (verb == "identify" || verb == "describe") {
-        if (command.size() != 1)
-            return usage(err, "identify and describe take no arguments.");
+    if (verb == "identify" || verb == "describe")
         return identifyAndDescribe(link, verb == "describe", out, err, describe);
-    }
-    return usage(err, "Unknown command '" + verb.toStdString() + "'.");
+    // The monitor runs the main window's cycle, not a single command over the link.
+    return usage(err, "monitor runs on its own, not over an opened link.");
 }
 
 }  // namespace qu32::cli

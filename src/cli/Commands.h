@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "serial/SerialLink.h"
@@ -19,6 +20,10 @@ struct DescribeOptions {
     std::string programFolder;
     std::string firmware;
 };
+
+// Why the command line's command (the verb and its arguments) is not one qu32-cli takes;
+// nothing when it is. Checked before any port is opened.
+std::optional<std::string> commandError(const QStringList& command);
 
 // Runs one command of qu32-cli over an opened link. Returns the process exit status:
 // kExitDone, kExitFailed when the unit or the line failed, kExitUsage when the command line was

@@ -20,6 +20,13 @@
 
 using namespace qu32;
 
+namespace {
+
+constexpr char kUsageLine[] =
+    "Usage: qu32-cli [OPTIONS] COMMAND [ARGS]   (qu32-cli --help lists the options and commands)";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("qu32-cli");
@@ -35,31 +42,39 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(
         "command", "read, write, status, version, identify, describe or monitor (see above).",
         "COMMAND [ARGS...]");
-    parser.process(withSimulateValue(app.arguments()));
+    // parse() rather than process(): a wrong command line is status 2, which process() does
+    // not give.
+    const auto wrongOption = [](const std::string& message) {
+        std::fprintf(stderr, "%s\n%s\n", message.c_str(), kUsageLine);
+        return cli::kExitUsage;
+    };
+    if (!parser.parse(withSimulateValue(app.arguments())))
+        return wrongOption(parser.errorText().toStdString());
+    if (parser.isSet("help")) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return cli::kExitDone;
+    }
+    if (parser.isSet("version")) {
+        std::printf("qu32-cli %s\n", QU32_VERSION);
+        return cli::kExitDone;
+    }
 
     cli::CliOptions opt;
-    if (auto error = cli::readCommonOptions(parser, opt)) {
-        std::fprintf(stderr, "%s\n", error->c_str());
-        return cli::kExitUsage;
-    }
-    if (opt.command.isEmpty()) {
-        std::fprintf(stderr, "No command given.\n%s", cli::commandSummary());
+    if (auto error = cli::readCommonOptions(parser, opt))
+        return wrongOption(*error);
+    // Checked before the port is opened, so that a wrong command never waits for a unit.
+    if (auto error = cli::commandError(opt.command)) {
+        std::fprintf(stderr, "%s\n%s", error->c_str(), cli::commandSummary());
         return cli::kExitUsage;
     }
     const bool monitor = opt.command.front() == "monitor";
-    if (monitor && opt.command.size() != 1) {
-        std::fprintf(stderr, "monitor takes no arguments.\n%s", cli::commandSummary());
-        return cli::kExitUsage;
-    }
 
     std::unique_ptr<sim::PtyHost> simulated;
     if (opt.simulate) {
         std::string error;
         simulated = startSimulatedUnit(opt.simulateModel, opt.serial, opt.portMap, error);
-        if (!simulated) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return cli::kExitUsage;
-        }
+        if (!simulated)
+            return wrongOption(error);
     }
     if (monitor)
         return cli::runMonitor(opt, simulated.get());

@@ -102,24 +102,26 @@ void setFont(Control& c, int pt, bool bold = false) {
     c.setBold(bold);
 }
 
-// Element k of a column stands k row pitches below the first.
+// Element k of a series stands k pitches from the first, down a column (&Box::top) or along a
+// row (&Box::left).
 template <std::size_t N>
-void placeColumn(std::array<Control, N>& controls, const Box& first, double pitch, ScreenSize s) {
+void placeSeries(std::array<Control, N>& controls, const Box& first, double Box::*direction,
+                 double pitch, ScreenSize s) {
     for (std::size_t k = 0; k < N; ++k) {
         Box b = first;
-        b.top += static_cast<double>(k) * pitch;
+        b.*direction += static_cast<double>(k) * pitch;
         controls[k].setGeometry(place(b, s));
     }
 }
 
-// Element k of a row stands k column pitches right of the first.
+template <std::size_t N>
+void placeColumn(std::array<Control, N>& controls, const Box& first, double pitch, ScreenSize s) {
+    placeSeries(controls, first, &Box::top, pitch, s);
+}
+
 template <std::size_t N>
 void placeRow(std::array<Control, N>& controls, const Box& first, double pitch, ScreenSize s) {
-    for (std::size_t k = 0; k < N; ++k) {
-        Box b = first;
-        b.left += static_cast<double>(k) * pitch;
-        controls[k].setGeometry(place(b, s));
-    }
+    placeSeries(controls, first, &Box::left, pitch, s);
 }
 
 template <std::size_t N>

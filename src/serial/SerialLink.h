@@ -78,6 +78,7 @@ class SerialLink {
     class WaitScope;
 
     Result exchange(Transaction transaction, const Bytes& request, AnswerScanner& scanner);
+    Result request(Transaction transaction, const std::string& code, AnswerScanner& scanner);
     Result fail(Transaction transaction, Result result, const std::string& detail = {});
     void onReceive();
     Bytes takeWaiting();

@@ -30,13 +30,17 @@ std::optional<std::int16_t> decodeStatusWord(std::span<const std::uint8_t> digit
 
 }  // namespace
 
+// A read request for `code` at the unit address, its answer checked by `scanner`.
+Result SerialLink::request(Transaction transaction, const std::string& code,
+                           AnswerScanner& scanner) {
+    return exchange(transaction, buildReadRequest(settings_.unitAddress, code), scanner);
+}
+
 Result SerialLink::readRegister(const std::string& code, std::string& value,
                                 std::size_t maxLength) {
     value.clear();
     AnswerScanner scanner(AnswerKind::Register, code);
-    const Result r =
-        exchange(Transaction::ReadRegister, buildReadRequest(settings_.unitAddress, code), scanner);
-    if (r != Result::Ok)
+    if (const Result r = request(Transaction::ReadRegister, code, scanner); r != Result::Ok)
         return r;
     const auto data = scanner.data();
     // The caller sizes the value it expects; a longer answer is not ours to take.
@@ -51,9 +55,7 @@ Result SerialLink::readRegister(const std::string& code, std::string& value,
 Result SerialLink::readVersion(const std::string& code, std::string& version) {
     version.clear();
     AnswerScanner scanner(AnswerKind::Version, code);
-    const Result r =
-        exchange(Transaction::ReadVersion, buildReadRequest(settings_.unitAddress, code), scanner);
-    if (r != Result::Ok)
+    if (const Result r = request(Transaction::ReadVersion, code, scanner); r != Result::Ok)
         return r;
     // Exactly eight characters; a shorter version is padded with spaces rather than with the
     // frame's ETX and block check.
@@ -66,9 +68,7 @@ Result SerialLink::readVersion(const std::string& code, std::string& version) {
 
 Result SerialLink::readStatus(const std::string& code, std::int16_t& word) {
     AnswerScanner scanner(AnswerKind::Status, code);
-    const Result r =
-        exchange(Transaction::ReadStatus, buildReadRequest(settings_.unitAddress, code), scanner);
-    if (r != Result::Ok)
+    if (const Result r = request(Transaction::ReadStatus, code, scanner); r != Result::Ok)
         return r;
     // The data is "H" and the digits.
     const auto decoded = decodeStatusWord(scanner.data().subspan(1));
@@ -86,16 +86,13 @@ Result SerialLink::writeRegister(const std::string& code, const std::string& val
 
 Result SerialLink::setUnitFormat(const std::string& command) {
     AnswerScanner scanner(AnswerKind::CommandAcknowledge, command);
-    return exchange(Transaction::SetUnitFormat, buildReadRequest(settings_.unitAddress, command),
-                    scanner);
+    return request(Transaction::SetUnitFormat, command, scanner);
 }
 
 Result SerialLink::readByteBlock(const std::string& code, Bytes& data) {
     data.clear();
     AnswerScanner scanner(AnswerKind::ByteBlock, code);
-    const Result r = exchange(Transaction::ReadByteBlock,
-                              buildReadRequest(settings_.unitAddress, code), scanner);
-    if (r != Result::Ok)
+    if (const Result r = request(Transaction::ReadByteBlock, code, scanner); r != Result::Ok)
         return r;
     data.assign(scanner.data().begin(), scanner.data().end());
     return Result::Ok;
@@ -104,9 +101,7 @@ Result SerialLink::readByteBlock(const std::string& code, Bytes& data) {
 Result SerialLink::readLongBlock(const std::string& code, std::vector<std::int32_t>& values) {
     values.clear();
     AnswerScanner scanner(AnswerKind::LongBlock, code);
-    const Result r = exchange(Transaction::ReadLongBlock,
-                              buildReadRequest(settings_.unitAddress, code), scanner);
-    if (r != Result::Ok)
+    if (const Result r = request(Transaction::ReadLongBlock, code, scanner); r != Result::Ok)
         return r;
     const auto data = scanner.data();
     const std::size_t count = data.size() / kLongValueBytes;

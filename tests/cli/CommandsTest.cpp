@@ -1,0 +1,197 @@
+// qu32-cli's commands run in-process over a link to a simulated unit on virtual time: what they
+// print to standard output and standard error, and the exit status.
+#include "cli/Commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "support/LinkFixture.h"
+#include "support/TempFolder.h"
+
+namespace qu32::test {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliCommand : public LinkFixture {
+  protected:
+    explicit CliCommand(const std::string& model) : LinkFixture(model) {}
+    Outcome run(const QString& command, const std::string& firmware = {}) {
+        char* text[2] = {};
+        std::size_t size[2] = {};
+        std::FILE* out = open_memstream(&text[0], &size[0]);
+        std::FILE* err = open_memstream(&text[1], &size[1]);
+        const int status = cli::runCommand(link, command.split(' ', Qt::SkipEmptyParts), out, err,
+                                           {folder.path(), firmware});
+        std::fclose(out);
+        std::fclose(err);
+        Outcome r{status, {text[0], size[0]}, {text[1], size[1]}};
+        std::free(text[0]);
+        std::free(text[1]);
+        return r;
+    }
+    TempFolder folder;
+};
+
+struct CommandCase {
+    const char* model;
+    const char* command;
+    void (*prepare)(sim::SimUnit&);
+    int status;
+    const char* out;
+    const char* err;  // for status 2 followed by the command summary
+};
+
+const CommandCase kCommands[] = {
+    {"tq593", "read 00", nullptr, 0, "00 = 02500\n", ""},
+    {"generic", "read 01", nullptr, 0, "01 = +001234\n", ""},
+    {"tq593", "status 87", nullptr, 0, "87 = 16384 (0x4000)\n", ""},
+    // A word with bit 15 set is negative in decimal but stays four hex digits.
+    {"tq593", "status 85", [](sim::SimUnit& u) { u.setStatus({.outputs = 0x8001}); }, 0,
+     "85 = -32767 (0x8001)\n", ""},
+    {"tq593", "version 9/", nullptr, 0, "9/ = DPV10204\n", ""},
+    {"tq593", "identify", nullptr, 0,
+     "Model:               TQ593\nSoftware version:    TQ59312 \n"
+     "Standard version:    TQ59303 \nCoprocessor version: DPV10204\nUnit group:          9\n"
+     "Multi-read:          yes\n",
+     ""},
+    {"generic", "identify", nullptr, 0,
+     "Model:               TQ593\nSoftware version:    TQ593V12\n"
+     "Standard version:    TQ593S04\nCoprocessor version: -\nUnit group:          9\n"
+     "Multi-read:          no\n",
+     ""},
+    {"tq593", "read 00", [](sim::SimUnit& u) { u.unplug(); }, 1, "",
+     "Error -4: Timeout during reading header. (Serial.Read_Parameter)\n"},
+    {"tq593", "read zz", nullptr, 1, "", "Error -3: Unknown code. (Serial.Read_Parameter)\n"},
+    {"tq593", "write 00 999999", nullptr, 1, "",
+     "Error -2: Response is not ACK. (Transmit_Parameter)\n"},
+    {"tq593", "status 00", nullptr, 1, "", "Error -17: 4te char isn't Asc(H) (Read_Status)\n"},
+    {"tq593", "version 99 98", nullptr, 2, "", "version takes one register code.\n"},
+    {"tq593", "identify now", nullptr, 2, "", "identify and describe take no arguments.\n"},
+};
+
+class CommandOutput : public CliCommand, public ::testing::WithParamInterface<CommandCase> {
+  protected:
+    CommandOutput() : CliCommand(GetParam().model) {}
+};
+
+TEST_P(CommandOutput, PrintsAndExits) {
+    const CommandCase& c = GetParam();
+    if (c.prepare)
+        c.prepare(unit);
+    const Outcome r = run(c.command);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.status == cli::kExitUsage ? c.err + std::string(cli::commandSummary())
+                                                 : std::string(c.err));
+}
+
+std::string caseName(const ::testing::TestParamInfo<CommandCase>& info) {
+    std::string name =
+        std::to_string(info.index) + "_" + info.param.model + "_" + info.param.command;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandOutput, ::testing::ValuesIn(kCommands), caseName);
+
+class Tq593 : public CliCommand {
+  protected:
+    Tq593() : CliCommand("tq593") {}
+};
+
+TEST_F(Tq593, WrittenValueIsReadBack) {
+    const Outcome r = run("write 05 -0042");
+    ASSERT_EQ(r.status, cli::kExitDone) << r.err;
+    EXPECT_EQ(r.out, "05 written: -0042\n");
+    EXPECT_EQ(unit.registerValue("05"), "-0042");
+    EXPECT_EQ(run("read 05").out, "05 = -0042\n");
+}
+
+// Texts are Latin-1 and printed in the terminal's encoding, where an umlaut takes two bytes: the
+// columns after them must still start at one character column for every row.
+TEST_F(Tq593, DescribeColumnsLineUpByCharacters) {
+    const Outcome r = run("describe");
+    ASSERT_EQ(r.status, cli::kExitDone) << r.err;
+    EXPECT_EQ(r.err, "");
+    const QString out = QString::fromLocal8Bit(r.out.data(), static_cast<qsizetype>(r.out.size()));
+    EXPECT_TRUE(out.contains("\nParameters (73):\n")) << r.out;
+    EXPECT_TRUE(out.contains(QString::fromUtf8("   7 St\u00f6rung\n")));
+
+    const QRegularExpression paramRow(R"(^ *\d+ \d\d   (.*?) *width )");
+    const QRegularExpression inputRow(R"(^ *\d+ (.*?) *((?: settable| external)+)$)");
+    const QRegularExpression umlaut(QString::fromUtf8("[\u00e4\u00f6\u00fc\u00df]"));
+    std::set<qsizetype> paramColumns;
+    std::set<qsizetype> inputColumns;
+    int paramRows = 0;
+    int umlautRows = 0;
+    for (const QString& line : out.split('\n')) {
+        if (const auto m = paramRow.match(line); m.hasMatch()) {
+            ++paramRows;
+            paramColumns.insert(m.capturedLength(0));
+            umlautRows += m.captured(1).contains(umlaut);
+        } else if (const auto i = inputRow.match(line); i.hasMatch()) {
+            inputColumns.insert(i.capturedStart(2));
+            umlautRows += i.captured(1).contains(umlaut);
+        }
+    }
+    EXPECT_EQ(paramRows, 62);
+    EXPECT_EQ(umlautRows, 13) << r.out;
+    EXPECT_EQ(paramColumns.size(), 1u) << r.out;
+    EXPECT_EQ(inputColumns.size(), 1u) << r.out;
+}
+
+TEST_F(Tq593, DescribeSaysAFirmwareNameIsNotNeeded) {
+    const Outcome r = run("describe", "Line-A");
+    EXPECT_EQ(r.status, cli::kExitDone);
+    EXPECT_EQ(r.err, "Note: --firmware is not needed for this unit and was ignored.\n");
+    EXPECT_NE(r.out.find("Parameters (73):"), std::string::npos);
+}
+
+// A unit that identification cannot name takes its description from a file in the program
+// folder, chosen by name.
+class Um516x : public CliCommand {
+  protected:
+    Um516x() : CliCommand("um516x") {
+        std::filesystem::copy(QU32_SIM_DESCRIPTIONS_DIR, folder.path(),
+                              std::filesystem::copy_options::recursive);
+    }
+};
+
+TEST_F(Um516x, DescribeWithoutFirmwareListsTheDescriptionFiles) {
+    const Outcome r = run("describe");
+    EXPECT_EQ(r.status, cli::kExitUsage);
+    EXPECT_TRUE(r.out.starts_with("Model:               516 Series\n")) << r.out;
+    EXPECT_EQ(r.out.find("Parameters"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err,
+              "The unit was not identified and matches no built-in data set.\n"
+              "Choose its description with --firmware NAME. Description files in " +
+                  folder.path() + ":\n  Line-A\n  Line-B\n");
+}
+
+TEST_F(Um516x, DescribeWithFirmwareTakesThatFile) {
+    for (const auto& [firmware, rows] : {std::pair{"Line-B", "10"}, {"Line-A", "27"}}) {
+        const Outcome r = run("describe", firmware);
+        EXPECT_EQ(r.status, cli::kExitDone) << firmware << ": " << r.err;
+        EXPECT_NE(r.out.find(std::string("\nParameters (") + rows + "):\n"), std::string::npos)
+            << firmware << ": " << r.out;
+    }
+}
+
+}  // namespace
+}  // namespace qu32::test
