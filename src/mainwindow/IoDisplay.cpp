@@ -47,11 +47,9 @@ Result statusResult(Result r) {
     return Result::LineFailed;
 }
 
+// A control passes on only what changed, so a panel in its colour already is not repainted.
 void paintPanel(Control& panel, bool on, Color onColor) {
-    const Color color = on ? onColor : kOffColor;
-    // Repainting a panel in the colour it already shows makes it flicker.
-    if (panel.backColor() != color)
-        panel.setBackColor(color);
+    panel.setBackColor(on ? onColor : kOffColor);
 }
 
 // The decimal text of the combined read: blanks around an optionally signed number.

@@ -94,12 +94,9 @@ bool ValueDisplay::usesPercentage(const std::string& unitType) {
 
 void ValueDisplay::show(const BarPicture& picture) {
     controls_.valueText.setCaption(picture.text);
-    for (std::size_t i = 0; i < picture.segments.size(); ++i) {
-        // Repainting a segment in the colour it already has makes the bar flicker.
-        Control& segment = controls_.barSegments[i];
-        if (segment.backColor() != picture.segments[i])
-            segment.setBackColor(picture.segments[i]);
-    }
+    // A control passes on only what changed, so segments keeping their colour do not flicker.
+    for (std::size_t i = 0; i < picture.segments.size(); ++i)
+        controls_.barSegments[i].setBackColor(picture.segments[i]);
 }
 
 }  // namespace qu32

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,9 +21,6 @@ namespace qu32 {
 namespace {
 
 namespace fs = std::filesystem;
-using test::answerFrame;
-// How the operator leaves the firmware choice.
-enum class Action { Ok, Cancel, Close };
 
 // A description file whose model code and first parameter text tell which one was loaded.
 std::string descriptionFile(const std::string& model, const std::string& firstText) {
@@ -34,29 +29,10 @@ std::string descriptionFile(const std::string& model, const std::string& firstTe
            "1\r\nReset\r\n54\r\n1\r\n1\r\nReady\r\n1\r\n";
 }
 
-// Answers of the shape a probe set expects, and its registers in reading order.
-std::map<std::string, std::string> shapedAnswers(ProbeSet probe) {
-    std::map<std::string, std::string> answers;
-    for (const ProbeRegister& r : probeShape(probe).registers) {
-        const auto length = static_cast<std::size_t>(r.answerLength);
-        answers[std::string(r.code)] =
-            std::string(r.isSigned ? "+" : "1") + std::string(length - 1, '1');
-    }
-    return answers;
-}
-
-std::vector<std::string> codesOf(ProbeSet probe) {
-    std::vector<std::string> codes;
-    for (const ProbeRegister& r : probeShape(probe).registers)
-        codes.emplace_back(r.code);
-    return codes;
-}
-
 class FirmwareSelectionTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        port.clearWritten();
         // Every request is recorded; the unit answers what `answer` gives, by default nothing.
         port.setResponder([this](const Bytes& request) {
             std::vector<sim::Chunk> chunks;
@@ -65,26 +41,23 @@ class FirmwareSelectionTest : public test::LinkFixture {
             const std::string code{static_cast<char>(request[3]), static_cast<char>(request[4])};
             requests.push_back(code);
             if (const auto text = answer(code))
-                chunks.push_back({5, answerFrame(code, *text)});
+                chunks.push_back({5, test::answerFrame(code, *text)});
             return chunks;
         });
         unitData.description.parameterCount = 1;
         unitData.description.parameters[0].text = "from before";
     }
-    std::string file(const std::string& name) const { return temp.file(name); }
     void writeFile(const std::string& name, const std::string& bytes) {
-        std::ofstream(file(name), std::ios::binary) << bytes;
+        std::ofstream(temp.file(name), std::ios::binary) << bytes;
     }
     std::string readFile(const std::string& name) const {
-        std::ifstream in(file(name), std::ios::binary);
+        std::ifstream in(temp.file(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    void chooseNext(const std::string& typed, Action action) {
-        observer.choiceAnswers.push_back({typed, action == Action::Ok});
-    }
-    void unidentified() {
-        unitData.identity.softwareVersion = kUnknownVersion;
-        unitData.identity.standardVersion = kUnknownVersion;
+    // What the operator types into the choice, and whether OK closes it (else Cancel or the
+    // close box).
+    void chooseNext(const std::string& typed, bool ok) {
+        observer.choiceAnswers.push_back({typed, ok});
     }
     std::string firstRow() const { return unitData.description.parameters[0].text; }
 
@@ -97,26 +70,17 @@ class FirmwareSelectionTest : public test::LinkFixture {
     std::vector<std::string> requests;
 };
 
-// A built-in set for a known identifier, else the ".cng" file named after it; the unit is not
-// asked and a missing file is not reported.
+// A built-in set for a known identifier, else the ".cng" file named after it without spaces; the
+// unit is not asked and a missing file is not reported.
 TEST_F(FirmwareSelectionTest, IdentifiedFirmwareTakesItsBuiltInSetOrItsCngFile) {
     const std::string none = "1|from before", fromFile = "2|From file";
     // Firmware and standard identifiers, the file in the folder (nullptr: none), and parameterCount
     // and first row afterwards.
     const std::tuple<const char*, const char*, const char*, std::string> kCases[] = {
-        {"AA45901 ", kUnknownVersion, nullptr, "30|DATA-IN"},
         {"AA45906 ", kUnknownVersion, "AA45906.cng", "30|DATA-IN"},
-        {"AA45907 ", kUnknownVersion, nullptr, "31|DATA-IN"},
-        {"AA45911", kUnknownVersion, nullptr, "31|DATA-IN"},  // padded to eight characters
-        {"81390715", kUnknownVersion, nullptr, "35|DATA-IN"},
-        {"AA45999 ", kUnknownVersion, "AA45999.cng", fromFile},
-        {"AA45999 ", "AA459S12", "AA45999.cng", fromFile},
-        {"AA 459 9 ", "AA459S12", "AA4599.cng", fromFile},
-        {"AA45999 ", "AA459S12", "aa45999.CNG", fromFile},
+        {"AA 459 9 ", kUnknownVersion, "aa4599.CNG", fromFile},
         {"aa45911 ", "AA459S12", "aa45911.cng", fromFile},  // identifiers are exact
-        {"AA45912 ", "AA459S12", nullptr, none},
-        {"AA45999 ", "AA459S12", "AA45999 .cng", none},
-        {"????????", "AA459S12", nullptr, none},
+        {"AA45912 ", kUnknownVersion, nullptr, none},
     };
     for (const auto& [firmware, standard, fileName, result] : kCases) {
         SCOPED_TRACE(std::string(firmware) + " / " + standard);
@@ -131,65 +95,36 @@ TEST_F(FirmwareSelectionTest, IdentifiedFirmwareTakesItsBuiltInSetOrItsCngFile) 
 
         EXPECT_EQ(selection.selectDescription(), result != none);
         EXPECT_EQ(std::to_string(unitData.description.parameterCount) + "|" + firstRow(), result);
-        if (result != none) {
-        }
     }
     EXPECT_TRUE(observer.messages.empty());
     EXPECT_TRUE(observer.choices.empty());
     EXPECT_TRUE(requests.empty());
-
-    unitData.identity.softwareVersion = "AA45901 ";
-    unitData.setDescriptionSource([this] { return selection.selectDescription(); });
-    EXPECT_EQ(unitData.readUnitDescription(), Result::Ok);
-    EXPECT_EQ(unitData.description.parameterCount, 30);
-    EXPECT_TRUE(requests.empty());
 }
 
-// Probe sets, for a unit that identification could not name.
-
+// For a unit that identification could not name, both probes run, so that when both fit the
+// later one's description stays.
 TEST_F(FirmwareSelectionTest, BothProbesRunInOrderAndTheLaterFitStays) {
-    // A unit that looks like a UM516 to the first probe and like an AA516 to the second.
-    const auto um = shapedAnswers(ProbeSet::UM516);
-    const auto aa = shapedAnswers(ProbeSet::AA516);
-    std::vector<std::string> expected = codesOf(ProbeSet::UM516);
-    const std::size_t umReads = expected.size();
-    answer = [&, umReads](const std::string& code) -> std::optional<std::string> {
-        return requests.size() <= umReads ? um.at(code) : aa.at(code);
+    std::vector<std::string> expected;
+    std::map<std::string, std::string> shaped[2];
+    for (int p = 0; p < 2; ++p) {
+        for (const ProbeRegister& r : probeShape(probeRunOrder()[p]).registers) {
+            expected.emplace_back(r.code);
+            shaped[p][std::string(r.code)] =
+                (r.isSigned ? "+" : "1") +
+                std::string(static_cast<std::size_t>(r.answerLength - 1), '1');
+        }
+    }
+    const std::size_t firstReads = shaped[0].size();
+    answer = [&](const std::string& code) -> std::optional<std::string> {
+        return shaped[requests.size() <= firstReads ? 0 : 1].at(code);
     };
-    unidentified();
+    unitData.identity.softwareVersion = kUnknownVersion;
+    unitData.identity.standardVersion = kUnknownVersion;
     EXPECT_TRUE(selection.selectDescription());
-    const std::vector<std::string> aaCodes = codesOf(ProbeSet::AA516);
-    expected.insert(expected.end(), aaCodes.begin(), aaCodes.end());
     EXPECT_EQ(requests, expected);
     EXPECT_EQ(unitData.identity.unitType, "AA516");
     EXPECT_EQ(unitData.description.parameterCount, 19);
     EXPECT_TRUE(observer.choices.empty());
-}
-
-TEST_F(FirmwareSelectionTest, AFittingFirstProbeStaysWhenTheSecondFails) {
-    const auto um = shapedAnswers(ProbeSet::UM516);
-    answer = [um](const std::string& code) -> std::optional<std::string> {
-        const auto it = um.find(code);
-        return it == um.end() ? std::nullopt : std::optional<std::string>(it->second);
-    };
-    unidentified();
-    EXPECT_TRUE(selection.selectDescription());
-    EXPECT_EQ(unitData.identity.unitType + unitData.identity.softwareVersion, "UM516713529xx");
-    EXPECT_EQ(unitData.description.parameterCount, 22);
-    // The second probe still ran, up to the register the first set lacks: "50" never answers
-    // and ends it after six failed attempts.
-    EXPECT_EQ(requests.back(), "50");
-    EXPECT_EQ(std::count(requests.begin(), requests.end(), "50"), kProbeFailureLimit + 1);
-    EXPECT_TRUE(observer.choices.empty());
-}
-
-TEST_F(FirmwareSelectionTest, ProbesGiveUpAfterSixFailuresOfARegisterThenTheOperatorChooses) {
-    writeFile("A.cof", descriptionFile("AA459", "File A"));
-    unidentified();
-    EXPECT_TRUE(selection.selectDescription());
-    EXPECT_EQ(requests, std::vector<std::string>(2 * (kProbeFailureLimit + 1), "00"));
-    EXPECT_EQ(observer.choices.size(), 1u);
-    EXPECT_EQ(firstRow(), "File A");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -197,31 +132,14 @@ TEST_F(FirmwareSelectionTest, ProbesGiveUpAfterSixFailuresOfARegisterThenTheOper
 
 TEST_F(FirmwareSelectionTest, NoConfigurationFilesTellsTheOperator) {
     writeFile("notes.txt", "");
-    fs::create_directory(file("folder.cof"));
+    fs::create_directory(temp.file("folder.cof"));
     EXPECT_FALSE(selection.chooseDescriptionFile());
     EXPECT_TRUE(observer.choices.empty());
     ASSERT_EQ(observer.messages.size(), 1u);
     EXPECT_EQ(observer.messages[0].text,
               "No QU 3.2 configuration files found! Initialisation will be done by scanning the "
               "connected unit.");
-    EXPECT_FALSE(fs::exists(file(kFirmwareChoiceFile)));  // no dialog, no choice to remember
-}
-
-TEST_F(FirmwareSelectionTest, LastChoiceIsPreselectedAndOkLoadsIt) {
-    writeFile("A.cof", descriptionFile("AA459", "File A"));
-    writeFile("B.cof", descriptionFile("TV985", "File B"));
-    writeFile(kFirmwareChoiceFile, "B\r\nanything after the first line\r\n");
-
-    EXPECT_TRUE(selection.chooseDescriptionFile());
-    ASSERT_EQ(observer.choices.size(), 1u);
-    const auto& shown = observer.choices[0];
-    EXPECT_EQ(shown.names, (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(shown.preset, "B");
-    EXPECT_EQ(firstRow(), "File B");
-    EXPECT_EQ(unitData.identity.unitType, "TV985");
-    EXPECT_EQ(readFile(kFirmwareChoiceFile), "B\r\n");
-    EXPECT_TRUE(observer.messages.empty());
-    EXPECT_TRUE(unitData.notes.empty());
+    EXPECT_FALSE(fs::exists(temp.file(kFirmwareChoiceFile)));  // no dialog, no choice to remember
 }
 
 TEST_F(FirmwareSelectionTest, WithoutAStoredChoiceTheFirstNameIsShown) {
@@ -229,7 +147,7 @@ TEST_F(FirmwareSelectionTest, WithoutAStoredChoiceTheFirstNameIsShown) {
     writeFile("Alpha.COF", descriptionFile("AA459", "Alpha"));
     writeFile(".hidden.cof", descriptionFile("AA459", "Hidden"));
     writeFile("Alpha.cof.bak", "");
-    chooseNext("Alpha", Action::Ok);
+    chooseNext("Alpha", true);
     EXPECT_TRUE(selection.chooseDescriptionFile());
     ASSERT_EQ(observer.choices.size(), 1u);
     EXPECT_EQ(observer.choices[0].names, (std::vector<std::string>{".hidden", "Alpha", "Zeta"}));
@@ -237,35 +155,43 @@ TEST_F(FirmwareSelectionTest, WithoutAStoredChoiceTheFirstNameIsShown) {
     EXPECT_EQ(firstRow(), "Alpha");  // found in any case, as on the systems the files come from
 }
 
-TEST_F(FirmwareSelectionTest, EveryWayOfClosingRemembersTheShownName) {
+// The first line of the choice file is offered; whatever the choice shows when it closes is
+// remembered, however it was closed.
+TEST_F(FirmwareSelectionTest, LastChoiceIsPresetAndEveryWayOfClosingRemembersTheShownName) {
     writeFile("A.cof", descriptionFile("AA459", "File A"));
     writeFile("B.cof", descriptionFile("AA459", "File B"));
     const std::string kept = "from before";
-    // Typed name, button, first row of the description afterwards, whether "not found" shows.
-    const std::tuple<std::string, Action, std::string, bool> kCases[] = {
-        {"A", Action::Ok, "File A", false}, {"A", Action::Cancel, kept, false},
-        {"A", Action::Close, kept, false},  {"", Action::Ok, kept, false},
-        {"C", Action::Ok, kept, true},      {"A ", Action::Ok, kept, true},
-        {"../A", Action::Ok, kept, true},  // only files of the program folder
+    // Typed name (nullptr: the preset left as it is), OK, first row of the description
+    // afterwards, whether "not found" shows.
+    const std::tuple<const char*, bool, std::string, bool> kCases[] = {
+        {nullptr, true, "File B", false}, {"A", true, "File A", false}, {"A", false, kept, false},
+        {"", true, kept, false},          {"C", true, kept, true},      {"A ", true, kept, true},
+        {"../A", true, kept, true},  // only files of the program folder
     };
-    for (const auto& [typed, action, row, notFound] : kCases) {
-        SCOPED_TRACE(typed + " / " + std::to_string(static_cast<int>(action)));
-        writeFile(kFirmwareChoiceFile, "B\r\n");
+    for (const auto& [typed, ok, row, notFound] : kCases) {
+        const std::string shown = typed == nullptr ? "B" : typed;
+        SCOPED_TRACE(shown + (ok ? " / OK" : " / Cancel"));
+        writeFile(kFirmwareChoiceFile, "B\r\nanything after the first line\r\n");
         unitData.description.parameters[0].text = kept;
         observer.messages.clear();
-        chooseNext(typed, action);
+        observer.choices.clear();
+        if (typed != nullptr)
+            chooseNext(typed, ok);
 
         EXPECT_EQ(selection.chooseDescriptionFile(), row != kept);
+        ASSERT_EQ(observer.choices.size(), 1u);
+        EXPECT_EQ(observer.choices[0].preset, "B");
         EXPECT_EQ(firstRow(), row);
-        EXPECT_EQ(readFile(kFirmwareChoiceFile), typed + "\r\n");
+        EXPECT_EQ(readFile(kFirmwareChoiceFile), shown + "\r\n");
         ASSERT_EQ(observer.messages.size(), notFound ? 1u : 0u);
         if (notFound) {
             EXPECT_EQ(observer.messages[0].text,
-                      "The specified configuration file " + typed +
+                      "The specified configuration file " + shown +
                           " was not found!\rInitialisation will be done by scanning the "
                           "connected unit.");
         }
     }
+    EXPECT_TRUE(unitData.notes.empty());
 }
 
 TEST_F(FirmwareSelectionTest, AChoiceThatCannotBeRememberedIsStillLoaded) {
@@ -273,8 +199,8 @@ TEST_F(FirmwareSelectionTest, AChoiceThatCannotBeRememberedIsStillLoaded) {
     writeFile("B.cof", descriptionFile("AA459", "File B"));
     writeFile(kFirmwareChoiceFile, "A\r\n");
     // Even root cannot write a temporary file where a folder of its name stands.
-    fs::create_directory(file(std::string(kFirmwareChoiceFile) + kAtomicTempSuffix));
-    chooseNext("B", Action::Ok);
+    fs::create_directory(temp.file(std::string(kFirmwareChoiceFile) + kAtomicTempSuffix));
+    chooseNext("B", true);
     EXPECT_TRUE(selection.chooseDescriptionFile());
     EXPECT_EQ(firstRow(), "File B");
     EXPECT_EQ(readFile(kFirmwareChoiceFile), "A\r\n");

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "mainwindow/MainWindow.h"
 #include "sim/SimUnit.h"
@@ -14,6 +16,8 @@
 #include "support/VirtualEventLoop.h"
 
 namespace qu32::test {
+
+using Strings = std::vector<std::string>;
 
 // The main window on virtual time with a simulated unit on COM1 and a program folder of its own.
 class MainWindowFixture : public ::testing::Test {
@@ -37,19 +41,27 @@ class MainWindowFixture : public ::testing::Test {
     }
     bool connected() { return window.state() != CycleState::Init && window.descriptionLoaded; }
 
-    // The register codes of the requests and writes on the wire since the last call.
-    std::vector<std::string> takeRequests() {
-        std::vector<std::string> codes;
-        const Bytes& w = port.written();
-        for (std::size_t i = 0; i + 5 < w.size(); ++i) {
-            if (w[i] != 0x04)
-                continue;
-            const std::size_t c = w[i + 3] == 0x02 ? i + 4 : i + 3;
-            if (c + 1 < w.size())
-                codes.push_back(std::string{char(w[c]), char(w[c + 1])});
-        }
+    // The requests since the last call, as "11 01=0150" (a write) or "11 01?" (a read).
+    Strings takeWire() {
+        const Bytes w = port.written();
         port.clearWritten();
-        return codes;
+        Strings out;
+        for (std::size_t i = 0; i + 5 < w.size(); ++i) {
+            if (w[i] != 0x04)  // EOT, address, then STX code data ETX BCC, or code ENQ
+                continue;
+            const bool write = w[i + 3] == 0x02;
+            const auto code = w.begin() + std::ptrdiff_t(i + (write ? 4 : 3));
+            // The block check after the ETX may look like any byte; it is skipped.
+            const auto end = write ? std::find(code, w.end(), 0x03) : code + 2;
+            out.push_back(
+                std::string{char(w[i + 1]), char(w[i + 2]), ' ', char(code[0]), char(code[1])} +
+                (write ? "=" + std::string(code + 2, end) : "?"));
+            i = std::size_t(end - w.begin()) + (write ? 1 : 0);  // on the ENQ or the BCC
+        }
+        return out;
+    }
+    static int count(const Strings& wire, const std::string& request) {
+        return int(std::count(wire.begin(), wire.end(), request));
     }
     std::string configText() {
         std::ifstream in(folder + "/Qu32_Config.xml", std::ios::binary);

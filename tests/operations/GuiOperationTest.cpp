@@ -7,11 +7,13 @@ namespace {
 
 using GuiOperations = OperationFixture;
 
-TEST_F(GuiOperations, DisableTwiceClosesThePortAndThenStartsInitialisationAgain) {
+// Disable rests the line until Enable starts initialisation again; ReInit forgets the file and
+// loads the unit again; the file and settings dialogs, attached by their own code, run from the
+// main cycle.
+TEST_F(GuiOperations, DisableReInitAndTheFileDialogsRunFromTheMainCycle) {
     window.commands.disableClicked();
     ASSERT_TRUE(runPending());
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(window.state(), CycleState::Disabled);
     EXPECT_EQ(window.controls.disableEntry.caption() + "|" + window.controls.window.caption(),
               "&Enable Communication|QU 3.2 nimbus");
     EXPECT_FALSE(window.controls.inputButtons[0].enabled());
@@ -25,10 +27,9 @@ TEST_F(GuiOperations, DisableTwiceClosesThePortAndThenStartsInitialisationAgain)
     EXPECT_EQ(window.controls.disableEntry.caption(), "&Disable Communication");
     ASSERT_TRUE(runUntil([&] { return window.state() == CycleState::PcInputs; }, 60000));
     EXPECT_TRUE(window.controls.inputButtons[0].enabled());
-}
 
-TEST_F(GuiOperations, ReInitForgetsTheFileAndLoadsTheUnitAgain) {
     window.file.path = "/tmp/set.par";
+    takeWire();
     window.commands.reinitClicked();
     ASSERT_TRUE(runPending());
     EXPECT_EQ(window.file.path, "");
@@ -36,21 +37,6 @@ TEST_F(GuiOperations, ReInitForgetsTheFileAndLoadsTheUnitAgain) {
     ASSERT_FALSE(wire.empty());
     EXPECT_EQ(wire.front(), "11 00?") << "the same tick probes the unit";
     EXPECT_TRUE(connected());
-}
-
-// File and settings commands are completed by their dialogs, run from the main cycle; until
-// then they leave no trace.
-TEST_F(GuiOperations, FileAndSettingsCommandsRunTheirDialogsFromTheMainCycleOrNothing) {
-    const std::string caption = window.controls.window.caption();
-    for (GuiCommand command : {GuiCommand::Save, GuiCommand::SaveAs, GuiCommand::SerialSettings}) {
-        GuiOperation alone(window.operationHost(), command, window.controls.saveEntry);
-        EXPECT_EQ(executeAlone(alone), Result::Ok) << static_cast<int>(command);
-    }
-    window.commands.openClicked();
-    window.commands.printClicked();
-    EXPECT_EQ(window.state(), CycleState::PcInputs);
-    EXPECT_EQ(window.controls.window.caption(), caption);
-    EXPECT_TRUE(dialogs.shown.empty());
 
     Strings ran;
     window.commands.saveFileAs = [&] {

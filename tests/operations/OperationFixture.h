@@ -11,12 +11,14 @@
 
 namespace qu32::test {
 
-using Strings = std::vector<std::string>;
-
-// A caption as the operator saw it, and from when.
-struct ShownCaption {
-    double atMs;
-    std::string text;
+// The captions a control showed, and from when.
+struct CaptionLog {
+    Strings texts;
+    std::vector<double> atMs;
+    // How long caption `k` stood before the next one.
+    double shownFor(std::size_t k) const {
+        return k + 1 < atMs.size() ? atMs[k + 1] - atMs[k] : -1;
+    }
 };
 
 // The main window connected to a simulated unit, with the operator's hands (row clicks, keys)
@@ -33,65 +35,36 @@ class OperationFixture : public MainWindowFixture {
         port.clearWritten();
     }
 
-    // The requests since the last call, as "11 01=0150" (a write) or "11 01?" (a read).
-    Strings takeWire() {
-        const Bytes& w = port.written();
-        Strings out;
-        for (std::size_t i = 0; i + 5 < w.size();) {
-            if (w[i] != 0x04) {
-                ++i;
-                continue;
-            }
-            const bool write = w[i + 3] == 0x02;
-            const std::size_t c = write ? i + 4 : i + 3;
-            std::string s = {char(w[i + 1]), char(w[i + 2]), ' ', char(w[c]), char(w[c + 1])};
-            i = c + 3;  // past the ENQ of a read
-            if (write) {
-                // The block check after the ETX may look like any byte; skip it.
-                const auto etx = std::find(w.begin() + std::ptrdiff_t(c), w.end(), 0x03);
-                s += "=" + std::string(w.begin() + std::ptrdiff_t(c + 2), etx);
-                i = std::size_t(etx - w.begin()) + 2;
-            }
-            out.push_back(write ? s : s + "?");
-        }
-        port.clearWritten();
-        return out;
-    }
-    static int count(const Strings& wire, const std::string& request) {
-        return int(std::count(wire.begin(), wire.end(), request));
-    }
     static Strings first(const Strings& wire, std::size_t n) {
         return Strings(wire.begin(), wire.begin() + std::ptrdiff_t(std::min(n, wire.size())));
     }
+    // The register codes written, in order.
+    static Strings writtenCodes(const Strings& wire) {
+        Strings codes;
+        for (const auto& r : wire) {
+            if (r.back() != '?')
+                codes.push_back(r.substr(3, 2));
+        }
+        return codes;
+    }
 
     // Records every caption `control` shows from now on.
-    std::vector<ShownCaption>& watch(Control& control) {
-        auto& log = shown_.emplace_back();
+    CaptionLog& watch(Control& control) {
+        auto& log = logs_.emplace_back();
         control.setObserver([this, &log](Control& c, Control::Property p) {
-            if (p == Control::Property::Caption)
-                log.push_back({loop.nowMsExact(), c.caption()});
+            if (p == Control::Property::Caption) {
+                log.texts.push_back(c.caption());
+                log.atMs.push_back(loop.nowMsExact());
+            }
         });
         return log;
-    }
-    static Strings texts(const std::vector<ShownCaption>& log) {
-        Strings out;
-        for (const auto& s : log)
-            out.push_back(s.text);
-        return out;
-    }
-    // How long the caption shown at position `k` stood before the next one.
-    static double shownFor(const std::vector<ShownCaption>& log, std::size_t k) {
-        return k + 1 < log.size() ? log[k + 1].atMs - log[k].atMs : -1;
     }
 
     int indexOf(const std::string& code) {
         const UnitDescription& d = window.unit.description;
-        for (int i = 0; i < d.parameterCount; ++i) {
-            if (d.parameters[std::size_t(i)].code == code)
-                return i;
-        }
-        ADD_FAILURE() << "no parameter " << code;
-        return 0;
+        const Parameter* p = d.find(code);
+        EXPECT_NE(p, nullptr) << "no parameter " << code;
+        return p != nullptr ? int(p - &d.parameters[0]) : 0;
     }
     Parameter& param(const std::string& code) {
         return window.unit.description.parameters[std::size_t(indexOf(code))];
@@ -112,23 +85,9 @@ class OperationFixture : public MainWindowFixture {
     bool runPending() {
         return runUntil([&] { return !window.scheduler.isBusy(); }, 1000);
     }
-    // Runs an operation outside the main cycle, with the cycle held, for its result code.
-    Result executeAlone(Operation& operation) {
-        window.mainTimer().setEnabled(false);
-        const Result r = operation.execute();
-        window.mainTimer().setEnabled(true);
-        return r;
-    }
-    static sim::Fault fault(sim::FaultKind kind, const std::string& code, int count) {
-        sim::Fault f;
-        f.kind = kind;
-        f.code = code;
-        f.count = count;
-        return f;
-    }
 
   private:
-    std::list<std::vector<ShownCaption>> shown_;
+    std::list<CaptionLog> logs_;
 };
 
 }  // namespace qu32::test

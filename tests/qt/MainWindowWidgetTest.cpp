@@ -10,17 +10,13 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <tuple>
 
 #include "qt/MainWindowWidget.h"
 #include "qt/QtControlMirror.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtSerialPort.h"
-#include "settings/ConfigFile.h"
 #include "sim/PtyHost.h"
 #include "sim/UnitModel.h"
 #include "support/ScriptedDialogs.h"
@@ -90,7 +86,7 @@ class MainWindowWidgetTest : public ::testing::Test {
 
 // One run of the window: menus, start-up, a row clicked and edited, Transmit, an input set and
 // reset, closing.
-TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSettingsOnClose) {
+TEST_F(MainWindowWidgetTest, ShowsTheUnitAndForwardsClicksKeysAndTheCloseBox) {
     QStringList file;
     for (QAction* a : window->menus().front()->actions())
         file << (a->isSeparator() ? QString("-") : a->text());
@@ -143,6 +139,7 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
         kOperationTimeoutMs))
         << "the unit should hold the edited value of " << code;
 
+    // Transmit shows "OK" while it sends the selected value, then its caption again.
     QAbstractButton* transmit = button(form().transmitButton);
     QTest::mouseClick(transmit, Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return transmit->text() == "OK"; }, kOperationTimeoutMs));
@@ -159,15 +156,9 @@ TEST_F(MainWindowWidgetTest, ShowsTheUnitForwardsClicksAndKeysAndSavesTheSetting
                               kOperationTimeoutMs));
     }
 
-    logic.serial.unitAddress = "42";
-    const std::string config = folder.file(ConfigFile::kFileName);
-    std::remove(config.c_str());
     window->close();
     EXPECT_TRUE(logic.isClosed());
     EXPECT_FALSE(window->isVisible());
-    std::stringstream saved;
-    saved << std::ifstream(config).rdbuf();
-    EXPECT_NE(saved.str().find("UnitId=\"42\""), std::string::npos) << saved.str();
 }
 
 TEST_F(MainWindowWidgetTest, CloseDuringATickWaitsForTheTickToEnd) {

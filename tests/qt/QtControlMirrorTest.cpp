@@ -77,10 +77,11 @@ TEST(QtControlMirror, EachPropertyTakesEffectOnItsWidget) {
     barW.setValue(41);  // the operator's move is
     EXPECT_EQ(moved.count(), 1);
 
+    // A control outliving its widget leaves it be; writing to the deleted label would crash here.
     auto gone = std::make_unique<QLabel>();
     QtControlMirror::bind(value, *gone);
     gone.reset();
-    value.setCaption("after the window closed");  // a control outliving its widget leaves it be
+    value.setCaption("after the window closed");
     value.setVisible(false);
 }
 

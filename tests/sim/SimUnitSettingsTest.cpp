@@ -10,7 +10,6 @@ namespace {
 using namespace qu32::sim::testing;
 
 const Bytes kAckOnly{kAck};
-const Bytes kNakOnly{kNak};
 
 // An AA459 of group 1: activate "67", store "68", line registers "90" to "92".
 class UnitSettings : public ::testing::Test {
@@ -97,27 +96,6 @@ TEST_F(UnitSettings, PowerCycleBringsBackWhatWasStored) {
     EXPECT_EQ(unit.address(), "12");
     unit.replug();
     EXPECT_EQ(read("34", "90", fast), textAnswerFor("90", "34"));
-}
-
-TEST_F(UnitSettings, LineRegistersRefuseValuesTheUnitCannotTake) {
-    const struct {
-        const char* code;
-        const char* value;
-        bool taken;
-    } cases[] = {
-        {"90", "100", false}, {"90", "5", false},  {"90", "+5", false}, {"90", "", false},
-        {"91", "7", false},   {"91", "-1", false}, {"92", "10", false}, {"90", "00", true},
-        {"90", "99", true},   {"91", "0", true},   {"92", "9", true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(write("11", c.code, c.value), c.taken ? kAckOnly : kNakOnly)
-            << c.code << "=" << c.value;
-
-    // Older firmware takes only what the PC's data set for it allows.
-    unit = SimUnit(*findModel("aa45901"));
-    EXPECT_EQ(write("11", "90", "10"), kNakOnly);
-    EXPECT_EQ(write("11", "91", "5"), kNakOnly);
-    EXPECT_EQ(write("11", "91", "4"), kAckOnly);
 }
 
 TEST_F(UnitSettings, SetUpAddressAndLineAreTheUnitsOwnAcrossPowerCyclesAndReplacement) {

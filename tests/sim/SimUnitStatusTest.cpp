@@ -6,8 +6,6 @@
 
 #include "SimTestFrames.h"
 #include "sim/SimUnit.h"
-#include "support/LinkFixture.h"
-#include "unit/ConnectedUnit.h"
 
 namespace qu32::sim {
 namespace {
@@ -35,12 +33,11 @@ TEST(SimUnitStatus, StatusRegistersAnswerHexWordsAndTheSwingingActualValue) {
         {":1", kActualValuePeriodMs + kQuarter, "+01000"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, c.atMs)),
+        EXPECT_EQ(ask(unit, readRequest("11", c.code), kNormal, c.atMs),
                   textAnswerFor(c.code, c.data))
             << c.code << " at " << c.atMs;
     unit.setStatusActualValue(-250);
-    EXPECT_EQ(joined(unit.receive(readRequest("11", ":1"), kNormal, kQuarter)),
-              textAnswerFor(":1", "-00250"));
+    EXPECT_EQ(ask(unit, readRequest("11", ":1"), kNormal, kQuarter), textAnswerFor(":1", "-00250"));
 }
 
 // Input commands and the group's reset set their bit with "1" and release it with "0"; it shows in
@@ -61,27 +58,27 @@ TEST(SimUnitStatus, InputCommandsAndResetSetTheirSerialInputBit) {
         unit.setStatusActualValue(0);
         const UnitStatus before = unit.status();
         ASSERT_EQ(before.serialInputs & c.mask, 0);
-        EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "1"), kNormal, 0)), Bytes{kAck});
+        EXPECT_EQ(ask(unit, writeFrame("11", c.code, "1")), Bytes{kAck});
         UnitStatus on = before;
         on.serialInputs = static_cast<std::uint16_t>(before.serialInputs | c.mask);
         EXPECT_EQ(unit.status(), on);
         if (const auto& layout = unit.model().status) {
             char word[8];
             std::snprintf(word, sizeof word, "H%04X", on.serialInputs);
-            EXPECT_EQ(joined(unit.receive(readRequest("11", layout->pcInputCode), kNormal, 0)),
+            EXPECT_EQ(ask(unit, readRequest("11", layout->pcInputCode)),
                       textAnswerFor(layout->pcInputCode, word));
         }
         if (unit.model().multiRead) {
-            const Bytes answer = joined(unit.receive(readRequest("11", "9g"), kNormal, 0));
+            const Bytes answer = ask(unit, readRequest("11", "9g"));
             const auto data =
                 encodeMultiRead({on.serialInputs, on.externalInputs, on.busInputs, 0, on.outputs});
             ASSERT_EQ(answer.size(), 5 + data.size() + 2);
             EXPECT_TRUE(std::equal(data.begin(), data.end(), answer.begin() + 5));
         }
         // Nothing but "0" and "1" is taken, and an input is written, never read.
-        EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "2"), kNormal, 0)), Bytes{kNak});
-        EXPECT_EQ(joined(unit.receive(readRequest("11", c.code), kNormal, 0)), unknownFor(c.code));
-        EXPECT_EQ(joined(unit.receive(writeFrame("11", c.code, "0"), kNormal, 0)), Bytes{kAck});
+        EXPECT_EQ(ask(unit, writeFrame("11", c.code, "2")), Bytes{kNak});
+        EXPECT_EQ(ask(unit, readRequest("11", c.code)), unknownFor(c.code));
+        EXPECT_EQ(ask(unit, writeFrame("11", c.code, "0")), Bytes{kAck});
         EXPECT_EQ(unit.status(), before);
         unit.receive(writeFrame("11", c.code, "1"), kNormal, 0);
         unit.replug();
@@ -89,37 +86,8 @@ TEST(SimUnitStatus, InputCommandsAndResetSetTheirSerialInputBit) {
     }
     // Activate stays a command where it shares a code with an input.
     SimUnit unit(*findModel("tq593"));
-    EXPECT_EQ(joined(unit.receive(writeFrame("11", "67", "1"), kNormal, 0)), Bytes{kAck});
+    EXPECT_EQ(ask(unit, writeFrame("11", "67", "1")), Bytes{kAck});
     EXPECT_EQ(unit.status().serialInputs, 0);
-}
-
-// The combined status read as the program decodes it, over the simulated 7-bit line.
-class MultiReadThroughProgram : public test::LinkFixture {
-  protected:
-    MultiReadThroughProgram() : LinkFixture("tq593") {}
-    ConnectedUnit unitData{link};
-};
-
-TEST_F(MultiReadThroughProgram, WordsComeBackAsTheUnitHoldsThem) {
-    const struct {
-        UnitStatus status;
-        std::int16_t actual;
-    } cases[] = {
-        {{0x8080, 0x0080, 0x8000, 0x00FF}, -1},
-        {{0xFFFF, 0x7F7F, 0x1234, 0x8001}, 1000},
-        {{0x4000, 0xC3A5, 0x0040, 0x7FFF}, -32768},
-    };
-    for (const auto& c : cases) {
-        unit.setStatus(c.status);
-        unit.setStatusActualValue(c.actual);
-        ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
-        const StatusWords& w = unitData.status;
-        EXPECT_EQ(static_cast<std::uint16_t>(w.pcInputs), c.status.serialInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.externalInputs), c.status.externalInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.busInputs), c.status.busInputs);
-        EXPECT_EQ(static_cast<std::uint16_t>(w.outputs), c.status.outputs);
-        EXPECT_EQ(std::stoi(w.actualValueText), c.actual);
-    }
 }
 
 }  // namespace

@@ -10,10 +10,6 @@
 
 namespace qu32::test {
 
-inline Bytes bytesOf(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
 // STX code data ETX BCC, as a sound unit answers a read.
 inline Bytes answerFrame(const std::string& code, const std::string& data) {
     Bytes f{kStx};

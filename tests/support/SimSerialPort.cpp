@@ -24,7 +24,6 @@ bool SimSerialPort::open() {
     }
     open_ = true;
     ++generation_;
-    ++openCount_;
     input_.clear();
     return true;
 }

@@ -40,7 +40,6 @@ class SimSerialPort : public SerialPort {
     // Everything the PC wrote, for checking frames on the wire.
     const Bytes& written() const { return written_; }
     void clearWritten() { written_.clear(); }
-    int openCount() const { return openCount_; }
     // Replaces the unit by scripted answers: given the request, the chunks to deliver (times
     // relative to the request's arrival). Lets tests send answers no sound unit would.
     using Responder = std::function<std::vector<sim::Chunk>(const Bytes& request)>;
@@ -58,7 +57,6 @@ class SimSerialPort : public SerialPort {
     sim::LineFormat line_;
     bool open_ = false;
     unsigned generation_ = 0;
-    int openCount_ = 0;
     std::string error_;
     std::set<int> existing_{1};
     Bytes input_;

@@ -31,7 +31,6 @@ class VirtualEventLoop : public EventLoop {
     void cancel(const Key& key) { queue_.erase(key); }
     // Lets virtual time pass while delivering events, as an idle window would.
     void runFor(double ms);
-    std::size_t pendingEvents() const { return queue_.size(); }
 
   private:
     bool runNextDueBy(std::int64_t limitUs);

@@ -102,30 +102,5 @@ TEST(InputAndOutputTexts, FlagsCountsAndBounds) {
     EXPECT_EQ(decodeOutputTexts(bytes(ten + "a}b}"), d), Result::InternalFault);
 }
 
-TEST(ValueAndFormatBlocks, SkipHeadingsAndBuildTheFormat) {
-    UnitDescription d;
-    std::vector<std::string> notes;
-    ASSERT_EQ(decodeParameterTexts(bytes("{Head}a}b}{H2}c}"), d, notes), Result::Ok);
-    const std::int32_t mins[] = {-500, 0, 1};
-    const std::int32_t maxs[] = {500, 9999, 99};
-    applyMinValues(mins, d);
-    applyMaxValues(maxs, d);
-    // a: signed, 6 digits, 2 decimals; b: unsigned 4 digits; c: "#" kind, 3 digits.
-    const std::uint8_t digits[] = {0x86, 0x04, 0xA3};
-    const std::uint8_t decimals[] = {2, 0, 1};
-    applyDigitsBytes(digits, d);
-    applyDecimalBytes(decimals, d);
-    // Digits, sign kind, point, minimum and maximum of each row; headings take no value.
-    const auto format = [&](std::size_t i) {
-        const ParamFormat& f = d.parameters[i].format;
-        return std::vector<int>{f.digits, f.signKind, f.decimalPos, f.minValue, f.maxValue};
-    };
-    EXPECT_EQ(format(1), (std::vector<int>{7, kSignKindSigned, 5, -500, 500}));  // sign, 6, point
-    EXPECT_EQ(format(2), (std::vector<int>{3, kSignKindUnsigned, kNoDecimalPoint, 0, 9999}));
-    EXPECT_EQ(format(4), (std::vector<int>{4, kSignKindHash, 3, 1, 99}));
-    EXPECT_EQ(format(3)[4], 0);
-    EXPECT_EQ(d.parameters[0].digitsByte + d.parameters[3].digitsByte, 0);
-}
-
 }  // namespace
 }  // namespace qu32

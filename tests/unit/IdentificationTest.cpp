@@ -85,51 +85,56 @@ TEST_F(Identification, CoprocessorVariantAndFailures) {
     EXPECT_EQ(identify(table), Result::NotStx);
 }
 
-TEST_F(Identification, MultiReadCarriesTheEighthBitsInItsLastWord) {
-    ASSERT_TRUE(link.configurePort(1, 9600, 8, 1, kParityEven));
-    Bytes data(12, 0);
-    data[0] = 0x01;  // word 0 = 0x0100 before the eighth bits
-    data[6] = 0x7F;  // word 3 = 0x7F00 | bit 15 below => negative actual value
-    data[7] = 0x7F;
-    data[10] = 0x04 | 0x20;  // bit 15 of words 0 and 3
-    data[11] = 0x04;         // bit 7 of word 0
-    answerFromTable(port, {{"9g", blockFrame("9g", data)}});
-    ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
-    EXPECT_EQ(static_cast<std::uint16_t>(unitData.status.pcInputs), 0x8180);
-    EXPECT_EQ(unitData.status.actualValueText, "-129        ");
-    EXPECT_EQ(unitData.status.externalInputs, 0);
+// The combined status read through the simulated 7-bit line: the unit's encoding is written apart
+// from our decoding.
+class CombinedStatus : public LinkFixture {
+  protected:
+    CombinedStatus() : LinkFixture("tq593") {}
+    ConnectedUnit unitData{link};
+};
 
+TEST_F(CombinedStatus, WordsComeBackAsTheUnitHoldsThem) {
+    const struct {
+        sim::UnitStatus status;
+        std::int16_t actual;
+        const char* actualText;
+    } cases[] = {
+        {{0x8080, 0x0080, 0x8000, 0x00FF}, -1, "-1          "},
+        {{0xFFFF, 0x7F7F, 0x1234, 0x8001}, 1000, "1000        "},
+        {{0x4000, 0xC3A5, 0x0040, 0x7FFF}, -32768, "-32768      "},
+    };
+    for (const auto& c : cases) {
+        unit.setStatus(c.status);
+        unit.setStatusActualValue(c.actual);
+        ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
+        const StatusWords& w = unitData.status;
+        EXPECT_EQ(static_cast<std::uint16_t>(w.pcInputs), c.status.serialInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.externalInputs), c.status.externalInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.busInputs), c.status.busInputs);
+        EXPECT_EQ(static_cast<std::uint16_t>(w.outputs), c.status.outputs);
+        EXPECT_EQ(w.actualValueText, c.actualText);
+    }
     // A short block: what follows its data in the buffer is frame, not status.
     answerFromTable(port, {{"9g", blockFrame("9g", Bytes(4, 0))}});
     ASSERT_EQ(unitData.readCombinedStatus(), Result::Ok);
-    EXPECT_EQ(unitData.status.pcInputs, 0);
-    EXPECT_EQ(unitData.status.externalInputs, 0);
-    EXPECT_EQ(unitData.status.busInputs, 0);
-    EXPECT_EQ(unitData.status.outputs, 0);
+    const StatusWords& w = unitData.status;
+    EXPECT_EQ(w.pcInputs | w.externalInputs | w.busInputs | w.outputs, 0);
 }
 
-TEST(UnitGroups, SettingsAndTablesPerGroup) {
-    GroupRegisters s;
-    loadGroupRegisters(10, s);
-    EXPECT_EQ(s.activateCode, ";8");
-    EXPECT_EQ(s.outputCode, "68");
-    EXPECT_EQ(s.inputCommandCodes[15], "69");
-    EXPECT_EQ(s.outputMasks[0], 128);
-    // Group 1 defines four outputs; the other four keep what the previous group loaded.
-    loadGroupRegisters(1, s);
-    EXPECT_EQ(s.outputMasks[3], 8);
-    EXPECT_EQ(s.outputMasks[4], 8) << "left from group 10";
-    EXPECT_EQ(s.inputMasks[13], 4096);
-    EXPECT_EQ(s.resetMask, 128);
-    // Group 8 sets nothing at all; group 5 only the codes.
-    loadGroupRegisters(8, s);
-    EXPECT_EQ(s.activateCode, "67");
-    loadGroupRegisters(5, s);
-    EXPECT_EQ(s.pcInputCode, ">1");
-    EXPECT_EQ(s.inputMasks[13], 4096);
-    loadGroupRegisters(7, s);
-    EXPECT_EQ(s.resetMask, 16384);
-    EXPECT_EQ(s.inputMasks[0], 32768);
+// A group loads only what it defines; the rest keeps what the group before it loaded.
+TEST(UnitGroups, LoadOnlyWhatTheyDefine) {
+    GroupRegisters before;
+    loadGroupRegisters(10, before);
+    GroupRegisters s = before;
+    loadGroupRegisters(8, s);  // nothing at all
+    EXPECT_EQ(s.activateCode, before.activateCode);
+    loadGroupRegisters(5, s);  // the codes, no bit tables
+    EXPECT_NE(s.activateCode, before.activateCode);
+    EXPECT_EQ(s.inputMasks, before.inputMasks);
+    EXPECT_EQ(s.inputCommandCodes, before.inputCommandCodes);
+    loadGroupRegisters(1, s);  // four outputs
+    EXPECT_NE(s.outputMasks[3], before.outputMasks[3]);
+    EXPECT_EQ(s.outputMasks[4], before.outputMasks[4]);
 }
 
 }  // namespace

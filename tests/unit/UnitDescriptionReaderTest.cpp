@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "serial/Frames.h"
 #include "support/LinkFixture.h"
 #include "unit/ConnectedUnit.h"
+#include "unit/ValueEncoding.h"
 
 namespace qu32::test {
 namespace {
@@ -9,10 +11,6 @@ namespace {
 class DescriptionReader : public LinkFixture {
   protected:
     explicit DescriptionReader(const std::string& model = "tq593") : LinkFixture(model) {}
-    void SetUp() override {
-        LinkFixture::SetUp();
-        link.setAnswerTimeoutMs(1000);
-    }
     // The step texts without their common beginning.
     std::vector<std::string> steps() const {
         std::vector<std::string> out;
@@ -23,6 +21,16 @@ class DescriptionReader : public LinkFixture {
     void injectFault(sim::FaultKind kind, const std::string& code, int count) {
         unit.injectFault({kind, code, count});
     }
+    // The registers the PC asked the unit for, in order.
+    std::vector<std::string> requestedCodes() const {
+        std::vector<std::string> codes;
+        const Bytes& w = port.written();
+        for (std::size_t i = 0; i + 5 < w.size(); ++i) {
+            if (w[i] == kEot && w[i + 5] == kEnq)
+                codes.push_back({static_cast<char>(w[i + 3]), static_cast<char>(w[i + 4])});
+        }
+        return codes;
+    }
     void expectBackOnConfiguredLine() {
         EXPECT_EQ(port.settings(), "9600,e,7,1");
         EXPECT_EQ(observer.serialSettings, "COM 1 | Unit 11 | 9600, 7, 1, E");
@@ -31,48 +39,32 @@ class DescriptionReader : public LinkFixture {
     ConnectedUnit data{link};
 };
 
-TEST_F(DescriptionReader, WholeSequenceWithItsCaptionsInOrder) {
+TEST_F(DescriptionReader, WholeSequenceAsksForEveryBlockAndEndsOnSevenBits) {
+    port.clearWritten();
     ASSERT_EQ(data.readUnitDescription(), Result::Ok);
     EXPECT_GT(data.description.parameterCount, 60);
+    // Into the 8-bit phase and checked, the blocks (the default values too, because the unit
+    // expects it), back and checked.
+    EXPECT_EQ(requestedCodes(), (std::vector<std::string>{"9>", "00", "9a", "9b", "9c", "9j", "9<",
+                                                          "9=", "9;", "9:", "9?", "00"}));
     EXPECT_FALSE(unit.eightBitMode());
     expectBackOnConfiguredLine();
-    const std::vector<std::string> expected = {
-        "Read UnitData: switch to 8 bit: 1",
-        "Read UnitData: switch  PC-COM to 8 bit: ",
-        "Read UnitData: check switching to 8 bit: 1",
-        "Read UnitData: read Data ParameterTexts :1",
-        "Read UnitData: read Data ParameterTexts :1 Res= 1",
-        "Read UnitData: read Data InputTexts :1",
-        "Read UnitData: read Data InputTexts :1 Res= 1",
-        "Read UnitData: read Data OutTexts :1",
-        "Read UnitData: read Data OutputTexts :1 Res= 1",
-        "Read Default Values: read Data Read_Default_Values :1",
-        "Read Default Values: read Data Read_Default_Values :1 Res= 1",
-        "Read UnitData: read Data MinValues :1",
-        "Read UnitData: read Data MinValues :1 Res= 1",
-        "Read UnitData: read Data MaxValues :1",
-        "Read UnitData: read Data MaxValues :1 Res= 1",
-        "Read UnitData: read Data Stellenzahl :1",
-        "Read UnitData: read Data Stellenzahl :1 Res= 1",
-        "Read UnitData: read Data Chars :1",
-        "Read UnitData: read Data Chars :1 Res= 1",
-        "Read UnitData: set Data format back :1",
-        "Read UnitData: set Com format back",
-        "Read UnitData: Test Com:1",
-    };
-    EXPECT_EQ(steps(), expected);
+    // Every step says what it does; a block read its attempt and its result.
+    const std::vector<std::string> shown = steps();
+    ASSERT_EQ(shown.size(), 22u);
     EXPECT_EQ(observer.progress.front(),
               "Initializing Communication ... Read UnitData: switch to 8 bit: 1");
-    // The texts arrived with all eight bits.
-    bool umlaut = false;
-    for (int i = 0; i < data.description.parameterCount; ++i) {
-        for (char c : data.description.parameters[static_cast<std::size_t>(i)].text)
-            umlaut |= static_cast<unsigned char>(c) > 127;
-    }
-    EXPECT_TRUE(umlaut);
+    EXPECT_EQ(shown[4], "Read UnitData: read Data ParameterTexts :1 Res= 1");
+    EXPECT_EQ(shown.back(), "Read UnitData: Test Com:1");
 }
 
+// Every step is tried six times.
 TEST_F(DescriptionReader, EightBitSwitchGivesUpAfterTheSixthFailure) {
+    injectFault(sim::FaultKind::NoAnswer, "9>", 5);
+    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
+    injectFault(sim::FaultKind::BadBcc, "9<", 5);
+    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
+
     injectFault(sim::FaultKind::NoAnswer, "9>", 6);
     const int requestsBefore = unit.requestsSeen();
     EXPECT_EQ(data.readUnitDescription(), Result::TimeoutHeader);
@@ -80,14 +72,6 @@ TEST_F(DescriptionReader, EightBitSwitchGivesUpAfterTheSixthFailure) {
     EXPECT_EQ(unit.requestsSeen() - requestsBefore, 6);
     expectBackOnConfiguredLine();
     EXPECT_EQ(steps().back(), "Read UnitData: switch to 8 bit: 6");
-}
-
-TEST_F(DescriptionReader, AnswerAtTheSixthAttemptStillSucceeds) {
-    injectFault(sim::FaultKind::NoAnswer, "9>", 5);
-    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
-    injectFault(sim::FaultKind::BadBcc, "9<", 5);
-    EXPECT_EQ(data.readUnitDescription(), Result::Ok);
-    expectBackOnConfiguredLine();
 }
 
 TEST_F(DescriptionReader, BlockThatNeverArrivesLeavesTheUnitAndThePcOnSevenBits) {
@@ -133,27 +117,26 @@ TEST_F(OldUnitReader, NoTextBlocksFallsBackToProbingOnSevenBits) {
     EXPECT_EQ(data.lastMessage, "Error: Unknow Code");
     EXPECT_FALSE(unit.eightBitMode());
     expectBackOnConfiguredLine();
+    // Each data and set-up register the unit has becomes a line under its heading, shown and
+    // limited in the shape of the value it answered.
     ASSERT_EQ(data.probeParameterList(), Result::Ok);
     const UnitDescription& d = data.description;
-    EXPECT_EQ(d.parameters[0].text, "DATA-IN");
-    EXPECT_EQ(d.parameters[1].text, "Parameter 00");
-    EXPECT_EQ(d.parameters[1].code, "00");
-    const Parameter* setUp = nullptr;
-    int blankBeforeSetUp = 0;
-    for (int i = 1; i < d.parameterCount; ++i) {
-        if (d.parameters[static_cast<std::size_t>(i)].text == "SET-UP") {
-            setUp = &d.parameters[static_cast<std::size_t>(i)];
-            blankBeforeSetUp = d.parameters[static_cast<std::size_t>(i - 1)].text.empty();
-        }
+    std::vector<std::string> lines;
+    for (int i = 0; i < d.parameterCount; ++i) {
+        const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
+        lines.push_back(p.isHeading() ? p.text : p.code + "=" + limitValue(p.value, p.format));
     }
-    ASSERT_NE(setUp, nullptr);
-    EXPECT_TRUE(setUp->isHeading());
-    EXPECT_TRUE(blankBeforeSetUp);
-    EXPECT_EQ(d.parameters[static_cast<std::size_t>(d.parameterCount - 1)].code, "92");
+    std::vector<std::string> expected = {"DATA-IN"};
+    for (const auto& [code, reg] : unit.model().registers) {
+        if (code == "40")
+            expected.insert(expected.end(), {"", "SET-UP"});
+        expected.push_back(code + "=" + reg.initialValue);
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(d.parameters[1].text, "Parameter 00");
+    // The inputs and outputs of its group.
     EXPECT_EQ(d.inputCount, 9);
-    EXPECT_EQ(d.inputs[0].text, "C60/Term. 9");
     EXPECT_EQ(d.outputCount, 4);
-    EXPECT_EQ(d.outputTexts[3], "Term. 24");
 }
 
 TEST_F(OldUnitReader, ProbingStopsWhenTheUnitGoesAway) {
