@@ -9,14 +9,6 @@ namespace qu32 {
 
 namespace {
 
-// A rectangle as fractions of the screen: left and width of W, top and height of H.
-struct Box {
-    double left;
-    double top;
-    double width;
-    double height;
-};
-
 // The window itself; the frame and title bar come on top, so it stays clear of a task bar on a
 // 1366 x 768 screen.
 constexpr Box kWindow{0.05, 0.04, 0.9, 0.88};
@@ -84,18 +76,6 @@ constexpr int kButtonFontPt = 9;
 constexpr int kFrameFontPt = 9;
 constexpr int kPanelFontPt = 9;
 constexpr int kValueFontPt = 16;
-
-int scaleX(double fraction, ScreenSize s) {
-    return static_cast<int>(std::lround(fraction * s.width));
-}
-
-int scaleY(double fraction, ScreenSize s) {
-    return static_cast<int>(std::lround(fraction * s.height));
-}
-
-Geometry place(const Box& b, ScreenSize s) {
-    return {scaleX(b.left, s), scaleY(b.top, s), scaleX(b.width, s), scaleY(b.height, s)};
-}
 
 void setFont(Control& c, int pt, bool bold = false) {
     c.setFontSize(pt);

@@ -3,16 +3,11 @@
 #include <array>
 #include <string>
 
+#include "layout/ScreenFractions.h"
 #include "mainwindow/MainWindowControls.h"
 #include "platform/Controls.h"
 
 namespace qu32 {
-
-// The screen the window is laid out on, in the units of the controls' geometry (pixels).
-struct ScreenSize {
-    int width = 0;
-    int height = 0;
-};
 
 // The font rule is written in twips; a pixel is 15 of them at 96 dots per inch.
 inline constexpr int kTwipsPerScreenUnit = 15;

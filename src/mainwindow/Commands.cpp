@@ -102,8 +102,8 @@ void Commands::changeParameter(const std::string& code, const std::string& wireV
 }
 
 void Commands::openClicked() {
-    if (window_.controls.openEntry.enabled() && openFile)
-        openFile();
+    if (window_.controls.openEntry.enabled())
+        window_.openParameterFile();
 }
 
 void Commands::closeClicked() {

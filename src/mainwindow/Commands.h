@@ -55,14 +55,10 @@ class Commands {
     void reinitClicked();
     void infoClicked();
 
-    // Parameter files, printing and the settings dialog are attached here by their own code;
-    // while a hook is empty its command does nothing.
-    // "&Open ...." and "&Print ....", run at once.
-    std::function<void()> openFile;
+    // Printing and the settings dialog are attached here by their own code; while a hook is
+    // empty its command does nothing.
+    // "&Print ....", run at once.
     std::function<void()> printList;
-    // The save operations; true when the file was written.
-    std::function<bool()> saveFile;
-    std::function<bool()> saveFileAs;
     // The serial settings operation: nothing while the settings dialog is open; otherwise close
     // the port, disable the main cycle and open the dialog, which reopens the port and starts
     // initialisation again when it closes.

@@ -1,11 +1,12 @@
 #include "mainwindow/MainWindow.h"
 
-#include <charconv>
 #include <exception>
 
 #include <filesystem>
 
+#include "mainwindow/FileCommentDialog.h"
 #include "serial/Retry.h"
+#include "unit/LineSettings.h"
 #include "unit/RegisterCodes.h"
 #include "unit/ValueEncoding.h"
 
@@ -20,7 +21,6 @@ constexpr int kParameterAttempts = 6;
 constexpr char kDisableCommunicationCaption[] = "&Disable Communication";
 constexpr char kEnableCommunicationCaption[] = "&Enable Communication";
 constexpr int kCommunicationSettleMs = 100;
-constexpr int kMaxUnitAddress = 99;
 
 // A fault inside one step of start-up, shut-down or a tick is dropped and the sequence goes on
 // with the next step, so the window always opens, closes and keeps cycling.
@@ -78,6 +78,7 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
       valueDisplay(controls),
       io(controls, unit, valueDisplay),
       list(controls, unit.description, loop, dialogs),
+      fileCommands(dialogs, files, company, programFolder, unit.description, unit.identity, file),
       port_(port),
       loop_(loop),
       dialogs_(dialogs),
@@ -96,6 +97,14 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     list.changeRequested = [this](const std::string& code, const std::string& value, int index) {
         commands.changeParameter(code, value, index);
     };
+    fileCommands.communicating = [this] { return state_ != CycleState::Init; };
+    fileCommands.askComment = [this](const std::string& path) {
+        FileCommentDialog dialog(path);
+        dialogs_.showFileComment(dialog);
+        return dialog.result();
+    };
+    fileCommands.opened = [this](bool converted) { showOpenedFile(converted); };
+    fileCommands.pause = [this](int ms) { loop_.wait(ms); };
 }
 
 MainWindow::~MainWindow() {
@@ -140,9 +149,8 @@ void MainWindow::load() {
     });
     trapped([&] { io.clearLiveDisplay(); });
     trapped([&] { list.reset(); });
-    file.path.clear();
+    file = ParameterFileState{};
     descriptionLoaded = false;
-    file.changed = false;
     trapped([&] {
         controls.openEntry.setEnabled(true);
         for (Control* c : {&controls.closeEntry, &controls.saveEntry, &controls.saveAsEntry,
@@ -228,14 +236,19 @@ void MainWindow::returnToInit() {
     trapped([&] { io.clearLiveDisplay(); });
 }
 
-// The file and settings commands belong to their own dialogs; until those are attached the
-// commands do nothing rather than pretend.
 bool MainWindow::runGuiCommand(GuiCommand command, Control& entry) {
     switch (command) {
         case GuiCommand::Save:
-            return commands.saveFile ? commands.saveFile() : false;
+            return fileCommands.save();
         case GuiCommand::SaveAs:
-            return commands.saveFileAs ? commands.saveFileAs() : false;
+            if (!fileCommands.saveAs())
+                return false;
+            controls.closeEntry.setEnabled(true);
+            controls.saveEntry.setEnabled(true);
+            refreshCaption();
+            return true;
+        // The settings dialog belongs to its own code; until it is attached the command does
+        // nothing rather than pretend.
         case GuiCommand::SerialSettings:
             if (!commands.showSerialSettings)
                 return false;
@@ -249,6 +262,32 @@ bool MainWindow::runGuiCommand(GuiCommand command, Control& entry) {
             return true;
     }
     return false;
+}
+
+void MainWindow::openParameterFile() {
+    fileCommands.open();
+}
+
+// The file's rows stand in the list: every file command is open, the list starts at the first
+// parameter (a converted file at its second row) and has the focus.
+void MainWindow::showOpenedFile(bool converted) {
+    for (Control* c :
+         {&controls.closeEntry, &controls.saveEntry, &controls.saveAsEntry, &controls.printEntry})
+        c->setEnabled(true);
+    list.fitScrollBar();
+    int top = converted ? 1 : 0;
+    if (!converted) {
+        const UnitDescription& d = unit.description;
+        for (int i = 0; i < d.parameterCount && i < kListRows; ++i) {
+            if (!d.parameters[static_cast<std::size_t>(i)].isHeading()) {
+                top = i;
+                break;
+            }
+        }
+    }
+    list.showAt(top, 0);
+    refreshCaption();
+    list.takeFocus();
 }
 
 void MainWindow::reinitialise() {
@@ -278,29 +317,10 @@ void MainWindow::toggleCommunication(Control& entry) {
 }
 
 bool MainWindow::followSerialChange(const std::vector<WrittenValue>& written) {
-    bool follow = false;
-    for (const auto& [code, value] : written) {
-        const std::string wire = cleanValue(value);
-        const char* first = wire.data() + (!wire.empty() && wire[0] == '+' ? 1 : 0);
-        int n = -1;
-        const auto [end, ec] = std::from_chars(first, wire.data() + wire.size(), n);
-        // A setting the PC cannot take would only cut it off from the unit.
-        if (ec != std::errc() || end != wire.data() + wire.size() || n < 0)
-            continue;
-        if (code == kUnitAddressRegister && n <= kMaxUnitAddress) {
-            serial.unitAddress = std::string{char('0' + n / 10), char('0' + n % 10)};
-        } else if (code == kBaudRateRegister && n < kBaudRateCodeCount) {
-            serial.baudRateCode = n;
-        } else if (code == kSerialFormatRegister && n < kSerialFormatCount) {
-            serial.formatCode = n;
-        } else {
-            continue;
-        }
-        follow = true;
-    }
-    if (follow)
-        link.openPort();
-    return follow;
+    if (!adoptLineSettings(written, serial))
+        return false;
+    link.openPort();
+    return true;
 }
 
 void MainWindow::onMainTick() {

@@ -15,9 +15,11 @@
 #include "mainwindow/WindowObserver.h"
 #include "operations/OperationHost.h"
 #include "operations/Scheduler.h"
+#include "parfiles/ParameterFileCommands.h"
 #include "parfiles/ParameterFileState.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
+#include "platform/Files.h"
 #include "platform/SerialPort.h"
 #include "serial/PortMap.h"
 #include "serial/SerialLink.h"
@@ -62,6 +64,8 @@ class MainWindow {
     bool followSerialChange(const std::vector<WrittenValue>& written);
     // The window commands the GUI operations run; true when the command did its work.
     bool runGuiCommand(GuiCommand command, Control& entry);
+    // "&Open ....": a parameter file replaces the list, after every check.
+    void openParameterFile();
     // What the operations may use of the window.
     OperationHost& operationHost() { return *host_; }
 
@@ -104,6 +108,9 @@ class MainWindow {
     std::string rememberedIdentity = "????????";
     bool descriptionLoaded = false;
     ParameterFileState file;
+    LocalFiles files;
+    // Open, Save and Save As of parameter files.
+    ParameterFileCommands fileCommands;
 
   private:
     class Host;
@@ -117,6 +124,7 @@ class MainWindow {
     void reinitialise();
     void toggleCommunication(Control& entry);
     void warnUnidentified();
+    void showOpenedFile(bool converted);
     std::string configPath() const;
     void setCaption(const std::string& text);
 

@@ -148,6 +148,13 @@ void ParameterList::placeCursor() {
         {label.left + cursor_ * characterWidth_, label.top + label.height, characterWidth_, 0});
 }
 
+void ParameterList::takeFocus() {
+    if (requestFocus)
+        requestFocus();
+    else
+        onFocusGained();
+}
+
 void ParameterList::onFocusGained() {
     if (!canEdit || !canEdit())
         return;
@@ -226,11 +233,7 @@ void ParameterList::onRowClicked(int row) {
         return;
     if (!canEdit || !canEdit())
         return;
-    if (requestFocus) {
-        requestFocus();
-    } else {
-        onFocusGained();
-    }
+    takeFocus();
     if (row <= parameterCount() - 1) {
         row_ = row;
         colourRows();

@@ -58,6 +58,8 @@ class ParameterList {
     void unhighlight();
     void placeCursor();
 
+    // Gives the list the keyboard focus, through the window when it has one.
+    void takeFocus();
     void onFocusGained();
     void onFocusLost();
     // The operator moved the scroll bar to `value` with the mouse; its key steps happen inside

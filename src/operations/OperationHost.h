@@ -7,14 +7,9 @@
 #include "platform/Dialogs.h"
 #include "serial/SerialLink.h"
 #include "unit/ConnectedUnit.h"
+#include "unit/LineSettings.h"
 
 namespace qu32 {
-
-// A value the unit took, by register code, in wire form.
-struct WrittenValue {
-    std::string code;
-    std::string value;
-};
 
 // Commands of the window that must not cut into serial traffic, run as operations.
 enum class GuiCommand { Save, SaveAs, SerialSettings, Reinitialise, Disable };

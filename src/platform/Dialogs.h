@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qu32 {
 
@@ -10,6 +12,19 @@ enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 enum class MousePointer { Default, Hourglass };
 
 class FirmwareChoiceDialog;
+class FileCommentDialog;
+
+enum class FileDialogMode { Open, Save };
+
+// A file chooser: its title, the folder it starts in, the filters ("Parameter Files (*.par)")
+// and the suffix added to a name typed without one.
+struct FileDialogRequest {
+    FileDialogMode mode = FileDialogMode::Open;
+    std::string title;
+    std::string folder;
+    std::vector<std::string> filters;
+    std::string defaultSuffix;
+};
 
 // Message boxes and the other small modal interactions. Texts are ISO-8859-1; line breaks
 // inside a message are single carriage returns.
@@ -24,6 +39,13 @@ class Dialogs {
     // buttons. Returning without a press is closing the window. A program without windows cannot
     // ask, so by default nothing is pressed.
     virtual void showFirmwareChoice(FirmwareChoiceDialog& dialog) { static_cast<void>(dialog); }
+    // Shows the file-comment dialog modally; returning without OK is closing the window.
+    virtual void showFileComment(FileCommentDialog& dialog) { static_cast<void>(dialog); }
+    // The path the operator chose; nothing when the chooser was cancelled (or cannot be shown).
+    virtual std::optional<std::string> chooseFile(const FileDialogRequest& request) {
+        static_cast<void>(request);
+        return std::nullopt;
+    }
 };
 
 }  // namespace qu32

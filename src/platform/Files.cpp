@@ -142,4 +142,68 @@ std::string findFileInFolder(const std::string& folder, const std::string& name)
     return found;
 }
 
+bool LocalFiles::exists(const std::string& path) const {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+bool LocalFiles::isReadOnly(const std::string& path) const {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    return !ec && fs::exists(status) &&
+           (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+bool LocalFiles::setReadOnly(const std::string& path, bool readOnly) {
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_write,
+                    readOnly ? fs::perm_options::remove : fs::perm_options::add, ec);
+    return !ec;
+}
+
+std::optional<std::chrono::system_clock::time_point> LocalFiles::modified(
+    const std::string& path) const {
+    std::error_code ec;
+    const fs::file_time_type time = fs::last_write_time(path, ec);
+    if (ec)
+        return std::nullopt;
+    return std::chrono::file_clock::to_sys(time);
+}
+
+std::optional<std::string> LocalFiles::read(const std::string& path, std::size_t maxBytes,
+                                            std::string& error) const {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        error = path + " is not a file";
+        return std::nullopt;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot open " + path + ": " + errnoText();
+        return std::nullopt;
+    }
+    std::string bytes;
+    char block[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) {
+        if (bytes.size() + n > maxBytes) {
+            std::fclose(file);
+            error = path + " is larger than " + std::to_string(maxBytes) + " bytes";
+            return std::nullopt;
+        }
+        bytes.append(block, n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = "cannot read " + path + ": " + errnoText();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool LocalFiles::replace(const std::string& path, const std::string& bytes, std::string& error) {
+    return writeFileAtomically(path, bytes, error);
+}
+
 }  // namespace qu32

@@ -426,8 +426,11 @@ void MainWindowWidget::applyIcon() {
     if (path.empty())
         return;
     QPixmap picture;
-    if (picture.load(QFile::decodeName(path.c_str())))
-        setWindowIcon(QIcon(picture));
+    if (!picture.load(QFile::decodeName(path.c_str())))
+        return;
+    setWindowIcon(QIcon(picture));
+    // The small dialogs take the program's icon.
+    QApplication::setWindowIcon(QIcon(picture));
 }
 
 void MainWindowWidget::closedByLogic() {

@@ -3,19 +3,40 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QScreen>
 #include <vector>
 
+#include "layout/DialogLayouts.h"
+#include "mainwindow/FileCommentDialog.h"
 #include "mainwindow/FirmwareChoiceDialog.h"
 #include "qt/QtControlMirror.h"
 
 namespace qu32 {
 
 namespace {
+
+constexpr int kPanelMargin = 4;
+
+ScreenSize screenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {1024, 768};
+    const QRect area = screen->availableGeometry();
+    return {area.width(), area.height()};
+}
+
+void setGeometry(QWidget& widget, const Geometry& g) {
+    widget.setGeometry(g.left, g.top, g.width, g.height);
+}
 
 struct Choice {
     QMessageBox::StandardButton button;
@@ -108,26 +129,35 @@ void QtMessageDialogs::setMousePointer(MousePointer pointer) {
     }
 }
 
+// The small dialogs are placed by fractions of the screen, their parts inside them likewise.
+void QtMessageDialogs::place(QDialog& dialog, const Geometry& window) {
+    QPoint origin;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        origin = screen->availableGeometry().topLeft();
+    dialog.setGeometry(origin.x() + window.left, origin.y() + window.top, window.width,
+                       window.height);
+}
+
 void QtMessageDialogs::showFirmwareChoice(FirmwareChoiceDialog& choice) {
+    const FirmwareChoiceLayout at = layoutFirmwareChoice(screenSize());
     QDialog dialog(parent_);
     dialog.setWindowTitle(fromLatin1(choice.window.caption()));
-    auto* layout = new QVBoxLayout(&dialog);
+    place(dialog, at.window);
     auto* explanation = new QLabel(messageText(choice.explanation.caption()), &dialog);
     explanation->setWordWrap(true);
     explanation->setTextFormat(Qt::PlainText);
-    layout->addWidget(explanation);
+    explanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setGeometry(*explanation, at.explanation);
     auto* list = new QComboBox(&dialog);
     list->setEditable(true);
     for (const std::string& item : choice.names.items)
         list->addItem(fromLatin1(item));
     list->setEditText(fromLatin1(choice.names.text));
-    layout->addWidget(list);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* ok =
-        buttons->addButton(fromLatin1(choice.okButton.caption()), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel =
-        buttons->addButton(fromLatin1(choice.cancelButton.caption()), QDialogButtonBox::RejectRole);
-    layout->addWidget(buttons);
+    setGeometry(*list, at.names);
+    auto* ok = new QPushButton(fromLatin1(choice.okButton.caption()), &dialog);
+    setGeometry(*ok, at.okButton);
+    auto* cancel = new QPushButton(fromLatin1(choice.cancelButton.caption()), &dialog);
+    setGeometry(*cancel, at.cancelButton);
     ok->setDefault(true);
     // Whatever the list shows when the dialog closes is what the operator chose.
     QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
@@ -142,6 +172,52 @@ void QtMessageDialogs::showFirmwareChoice(FirmwareChoiceDialog& choice) {
     });
     dialog.exec();
     choice.names.text = toLatin1(list->currentText());
+}
+
+void QtMessageDialogs::showFileComment(FileCommentDialog& comment) {
+    const FileCommentLayout at = layoutFileComment(screenSize());
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(fromLatin1(comment.window.caption()));
+    place(dialog, at.window);
+    auto* question = new QLabel(messageText(comment.question.caption()), &dialog);
+    question->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    question->setWordWrap(true);
+    question->setTextFormat(Qt::PlainText);
+    question->setMargin(kPanelMargin);
+    setGeometry(*question, at.question);
+    auto* text = new QLineEdit(&dialog);
+    text->setMaxLength(static_cast<int>(kMaxCommentLength));
+    // The file holds 8-bit text: a letter it cannot hold cannot be typed.
+    text->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7e}\\x{a0}-\\x{ff}]*")), text));
+    setGeometry(*text, at.text);
+    auto* ok = new QPushButton(fromLatin1(comment.okButton.caption()), &dialog);
+    ok->setDefault(true);
+    setGeometry(*ok, at.okButton);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        comment.setText(toLatin1(text->text()));
+        comment.pressOk();
+        dialog.accept();
+    });
+    dialog.exec();
+}
+
+std::optional<std::string> QtMessageDialogs::chooseFile(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_, fromLatin1(request.title),
+                       QFile::decodeName(request.folder.c_str()));
+    const bool save = request.mode == FileDialogMode::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program asks about overwriting in its own words.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QStringList filters;
+    for (const std::string& filter : request.filters)
+        filters << fromLatin1(filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(fromLatin1(request.defaultSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }
 
 }  // namespace qu32

@@ -3,7 +3,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
+
+class QDialog;
 
 namespace qu32 {
 
@@ -25,10 +28,14 @@ class QtMessageDialogs : public Dialogs {
     // The hourglass stays until the default pointer is asked for, however often it was set.
     void setMousePointer(MousePointer pointer) override;
     void showFirmwareChoice(FirmwareChoiceDialog& choice) override;
+    void showFileComment(FileCommentDialog& comment) override;
+    std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
 
     bool showsHourglass() const { return hourglass_; }
 
   private:
+    static void place(QDialog& dialog, const Geometry& window);
+
     QPointer<QWidget> parent_;
     bool hourglass_ = false;
 };

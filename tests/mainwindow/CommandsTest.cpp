@@ -1,6 +1,10 @@
 #include "mainwindow/Commands.h"
 
+#include <filesystem>
+
 #include "operations/OperationFixture.h"
+#include "platform/Files.h"
+#include "support/TempFolder.h"
 
 namespace qu32::test {
 namespace {
@@ -60,44 +64,53 @@ TEST_F(CommandsTest, OneOperationWaitsAndClicksDuringItsTickComeAfterIt) {
 }
 
 TEST_F(CommandsTest, ClosePromptAsksOnlyWhenTheListDiffersFromItsFile) {
-    Strings saved;
-    window.commands.saveFile = [&] {
-        saved.push_back(window.file.path);
-        return saved.size() > 1;  // the first save fails
-    };
+    TempFolder folder;
+    const std::string path = folder.file("set.par");
+    const std::string blocker = path + kAtomicTempSuffix;
     window.controls.closeEntry.setEnabled(true);
-    window.file.path = "/tmp/set.par";
+    window.file.path = path;
     window.commands.closeClicked();
     EXPECT_TRUE(dialogs.shown.empty()) << "nothing changed";
 
     const struct {
         MsgAnswer answer;
-        std::size_t saves;
+        bool saveFails;
+        bool saved;
         bool reinitialised;
     } steps[] = {
-        {MsgAnswer::Cancel, 0, false},
-        {MsgAnswer::Yes, 1, false},  // a save that wrote nothing keeps the file and the edits
-        {MsgAnswer::Yes, 2, true},
-        {MsgAnswer::No, 2, true},
+        {MsgAnswer::Cancel, false, false, false},
+        // A save that wrote nothing keeps the file name and the edits.
+        {MsgAnswer::Yes, true, false, false},
+        {MsgAnswer::Yes, false, true, true},
+        {MsgAnswer::No, false, false, true},
     };
     for (const auto& s : steps) {
-        SCOPED_TRACE(saved.size());
-        window.file.path = "/tmp/set.par";
+        SCOPED_TRACE(int(&s - steps));
+        std::filesystem::remove(path);
+        if (s.saveFails)
+            std::filesystem::create_directory(blocker);
+        window.file.path = path;
         window.file.changed = true;
+        dialogs.shown.clear();
         dialogs.answers = {s.answer};
         takeWire();
         window.commands.closeClicked();
         ASSERT_TRUE(runPending());
-        EXPECT_EQ(saved, Strings(s.saves, "/tmp/set.par")) << "saved under the old name first";
+        std::filesystem::remove(blocker);
+        EXPECT_EQ(std::filesystem::exists(path), s.saved) << "saved under the old name first";
         EXPECT_EQ(window.file.path.empty(), s.reinitialised);
         EXPECT_EQ(count(takeWire(), "11 00?") > 0, s.reinitialised);
+        ASSERT_EQ(dialogs.shown.size(), s.saveFails ? 2u : 1u);
+        EXPECT_EQ(dialogs.shown[0].text + "|" + dialogs.shown[0].title,
+                  "Save changes to file " + path + " ?|QU 3.2 nimbus");
+        EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::YesNoCancel &&
+                    dialogs.shown[0].icon == MsgIcon::Question);
+        if (s.saveFails) {
+            EXPECT_EQ(dialogs.shown[1].text.rfind("The file " + path + " could not be saved.\r", 0),
+                      0u);
+        }
     }
     EXPECT_FALSE(window.file.changed);
-    ASSERT_EQ(dialogs.shown.size(), 4u);
-    EXPECT_EQ(dialogs.shown[0].text + "|" + dialogs.shown[0].title,
-              "Save changes to file /tmp/set.par ?|QU 3.2 nimbus");
-    EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::YesNoCancel &&
-                dialogs.shown[0].icon == MsgIcon::Question);
 }
 
 TEST_F(CommandsTest, InfoBoxShowsTheReleaseLines) {

@@ -39,18 +39,18 @@ TEST_F(GuiOperations, DisableReInitAndTheFileDialogsRunFromTheMainCycle) {
     EXPECT_TRUE(connected());
 
     Strings ran;
-    window.commands.saveFileAs = [&] {
-        ran.push_back("SaveAs in tick " + std::to_string(!window.mainTimer().enabled()));
-        return true;
+    window.commands.showSerialSettings = [&] {
+        ran.push_back("ConfigCom in tick " + std::to_string(!window.mainTimer().enabled()));
     };
-    window.commands.showSerialSettings = [&] { ran.push_back("ConfigCom"); };
     window.commands.saveAsClicked();
-    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(dialogs.fileRequests.empty()) << "the chooser waits for the tick";
     ASSERT_TRUE(runPending());
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
     window.commands.serialSettingsClicked();
     EXPECT_EQ(dialogs.pointer, MousePointer::Default) << "no hourglass for the settings";
+    EXPECT_TRUE(ran.empty());
     ASSERT_TRUE(runPending());
-    EXPECT_EQ(ran, (Strings{"SaveAs in tick 1", "ConfigCom"}));
+    EXPECT_EQ(ran, (Strings{"ConfigCom in tick 1"}));
 }
 
 }  // namespace

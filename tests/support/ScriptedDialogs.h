@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/FileCommentDialog.h"
 #include "mainwindow/FirmwareChoiceDialog.h"
 #include "platform/Dialogs.h"
 
@@ -63,12 +64,39 @@ class ScriptedDialogs : public Dialogs {
             dialog.pressCancel();
     }
 
+    // File choosers answer from `chosenFiles` (cancelled when it is empty); the comment dialog
+    // types and confirms the next of `comments`, or is closed for nothing or an empty script.
+    std::optional<std::string> chooseFile(const FileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return next(chosenFiles);
+    }
+    void showFileComment(FileCommentDialog& dialog) override {
+        commentQuestions.push_back(dialog.question.caption());
+        if (const auto text = next(comments)) {
+            dialog.setText(*text);
+            dialog.pressOk();
+        }
+    }
+
     std::vector<Shown> shown;
     std::deque<MsgAnswer> answers;
     std::vector<ChoiceShown> choicesShown;
     std::deque<ChoiceAnswer> choiceAnswers;
+    std::vector<FileDialogRequest> fileRequests;
+    std::deque<std::optional<std::string>> chosenFiles;
+    std::vector<std::string> commentQuestions;
+    std::deque<std::optional<std::string>> comments;
     int beeps = 0;
     MousePointer pointer = MousePointer::Default;
+
+  private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& script) {
+        if (script.empty())
+            return std::nullopt;
+        auto answer = script.front();
+        script.pop_front();
+        return answer;
+    }
 };
 
 }  // namespace qu32::test
