@@ -29,6 +29,9 @@ void addCommonOptions(QCommandLineParser& parser) {
          "Description file (.cof name without extension) for a unit that cannot be "
          "identified; used by describe.",
          "NAME"},
+        {"comment", "save: the comment written into the file (at most 200 characters).", "TEXT"},
+        {"store", "load: store the values in the unit's EEPROM once all read back equal."},
+        {"force", "load: also load a file written for another unit or firmware."},
     });
 }
 
@@ -85,6 +88,15 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     if (out.programFolder.empty())
         return "--program-folder: a folder is needed";
     out.firmware = QFile::encodeName(parser.value("firmware")).toStdString();
+    const QString comment = parser.value("comment");
+    for (const QChar c : comment) {
+        if (c.unicode() > 0xFF)
+            return "--comment: '" + QString(c).toStdString() +
+                   "' cannot be written into a parameter file";
+    }
+    out.comment = comment.toLatin1().toStdString();
+    out.store = parser.isSet("store");
+    out.force = parser.isSet("force");
     out.command = parser.positionalArguments();
     return std::nullopt;
 }

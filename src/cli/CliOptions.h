@@ -22,6 +22,11 @@ struct CliOptions {
     std::string firmware;
     // Where the description files and the remembered firmware choice are.
     std::string programFolder;
+    // The parameter-file commands': save's file comment (Latin-1, as files hold it), load's
+    // EEPROM store and its consent to a file written for another unit.
+    std::string comment;
+    bool store = false;
+    bool force = false;
     QStringList command;  // the verb and its arguments
 };
 

@@ -2,11 +2,9 @@
 
 #include <QString>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "datasets/FirmwareSelection.h"
-#include "unit/ConnectedUnit.h"
+#include "cli/ParameterFileCommands.h"
+#include "cli/UnitSession.h"
 
 namespace qu32::cli {
 
@@ -17,32 +15,6 @@ constexpr std::size_t kValueTextLength = 16;
 constexpr std::size_t kCodeLength = 2;
 constexpr std::size_t kTextColumnWidth = 28;
 constexpr std::size_t kInputColumnWidth = 24;
-
-// Register texts are ISO-8859-1; the terminal gets them in its own encoding.
-QByteArray local(const std::string& latin1) {
-    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toLocal8Bit();
-}
-
-// Columns are counted in characters: a Latin-1 text has one byte per character, its local form
-// may have more.
-QByteArray localPadded(const std::string& latin1, std::size_t width) {
-    std::string text = latin1;
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return local(text);
-}
-
-std::string latin1(const QString& s) {
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-int reportFailure(const SerialLink& link, std::FILE* err) {
-    const LinkError& e = link.lastError();
-    std::fprintf(err, "Error %d: %s (%s)\n", numberOf(e.result), local(e.description).constData(),
-                 e.source.c_str());
-    return kExitFailed;
-}
 
 int usage(std::FILE* err, const std::string& text) {
     std::fprintf(err, "%s\n%s", text.c_str(), commandSummary());
@@ -57,56 +29,6 @@ void printIdentity(const UnitIdentity& id, std::FILE* out) {
                  id.coprocessorVersion.empty() ? "-" : local(id.coprocessorVersion).constData());
     std::fprintf(out, "Unit group:          %d\n", id.unitGroup);
     std::fprintf(out, "Multi-read:          %s\n", id.hasCombinedStatusRead ? "yes" : "no");
-}
-
-// The description as the main window obtains it: from the unit, and for units that know no
-// description blocks from the list built by probing their registers.
-Result describeUnit(ConnectedUnit& unit) {
-    const Result r = unit.readUnitDescription();
-    if (r == Result::UnknownCode)
-        return unit.probeParameterList();
-    return r;
-}
-
-// Stands in for the firmware choice: chooses the name given with --firmware, or, without one,
-// notes the names offered so that describe can list them. Messages go to the link's observer.
-class FirmwareChooser : public OperatorObserver {
-  public:
-    FirmwareChooser(OperatorObserver& messages, std::string firmware)
-        : messages_(messages), firmware_(std::move(firmware)) {}
-
-    void showMessage(const std::string& text, MsgButtons buttons, MsgIcon icon) override {
-        messages_.showMessage(text, buttons, icon);
-    }
-    FirmwareChoice chooseFirmware(const std::vector<std::string>& names,
-                                  const std::string& preset) override {
-        asked_ = true;
-        offered_ = names;
-        if (firmware_.empty())
-            return {preset, false};
-        return {firmware_, true};
-    }
-
-    bool asked() const { return asked_; }
-    // The choice would have been asked, and nobody said what to choose.
-    bool choiceMissing() const { return asked_ && firmware_.empty(); }
-    const std::vector<std::string>& offered() const { return offered_; }
-
-  private:
-    OperatorObserver& messages_;
-    std::string firmware_;
-    bool asked_ = false;
-    std::vector<std::string> offered_;
-};
-
-void listFirmwareChoices(const FirmwareChooser& chooser, const std::string& folder,
-                         std::FILE* err) {
-    std::fprintf(err,
-                 "The unit was not identified and matches no built-in data set.\n"
-                 "Choose its description with --firmware NAME. Description files in %s:\n",
-                 folder.c_str());
-    for (const std::string& name : chooser.offered())
-        std::fprintf(err, "  %s\n", name.c_str());
 }
 
 const char* signKindName(int kind) {
@@ -151,35 +73,17 @@ void printDescription(const ConnectedUnit& unit, std::FILE* out) {
 }
 
 int identifyAndDescribe(SerialLink& link, bool describe, std::FILE* out, std::FILE* err,
-                        const DescribeOptions& options) {
-    ConnectedUnit unit(link);
-    if (unit.identifyUnit() != Result::Ok)
-        return reportFailure(link, err);
-    printIdentity(unit.identity, out);
+                        const CommandOptions& options) {
+    UnitSession session(link, options, err);
+    if (!session.identify())
+        return kExitFailed;
+    printIdentity(session.unit.identity, out);
     if (!describe)
         return kExitDone;
-    FirmwareChooser chooser(link.observer(), options.firmware);
-    FirmwareSelector selection(link, unit, options.programFolder, chooser);
-    unit.setDescriptionSource([&] {
-        // Without --firmware nothing can be chosen here: stop rather than read the unit.
-        return selection.selectDescription() || chooser.choiceMissing();
-    });
-    const Result d = describeUnit(unit);
-    if (chooser.choiceMissing()) {
-        listFirmwareChoices(chooser, options.programFolder, err);
-        return kExitUsage;
-    }
-    if (!options.firmware.empty() && !chooser.asked())
-        std::fprintf(err, "Note: --firmware is not needed for this unit and was ignored.\n");
-    if (d != Result::Ok) {
-        std::fprintf(
-            err, "Reading the description failed (%d): %s\n", numberOf(d),
-            local(unit.lastMessage.empty() ? link.lastError().description : unit.lastMessage)
-                .constData());
-        return kExitFailed;
-    }
-    printDescription(unit, out);
-    for (const auto& note : unit.notes)
+    if (const int status = session.describe(); status != kExitDone)
+        return status;
+    printDescription(session.unit, out);
+    for (const auto& note : session.unit.notes)
         std::fprintf(err, "Note: %s\n", local(note).constData());
     return kExitDone;
 }
@@ -196,6 +100,13 @@ const char* commandSummary() {
            "  describe            identify the unit and print its whole description\n"
            "                      (--firmware NAME chooses the description of a unit that\n"
            "                      cannot be identified)\n"
+           "  save FILE           save the unit's parameter set in a parameter file\n"
+           "                      (--comment TEXT: the file's comment)\n"
+           "  load FILE           transmit a parameter file's set and read it back\n"
+           "                      (--store: then into the EEPROM; --force: a file for\n"
+           "                      another unit too)\n"
+           "  show FILE           print a parameter file\n"
+           "  diff FILE           compare a parameter file with the connected unit\n"
            "  monitor             follow the unit like the main window and print each polling\n"
            "                      pass (with --simulate, standard input takes unplug, replug,\n"
            "                      model NAME, status and quit)\n";
@@ -218,6 +129,10 @@ constexpr CommandShape kCommandShapes[] = {
     {"identify", 0, false, "identify and describe take no arguments."},
     {"describe", 0, false, "identify and describe take no arguments."},
     {"monitor", 0, false, "monitor takes no arguments."},
+    {"save", 1, false, "save takes one file name."},
+    {"load", 1, false, "load takes one file name."},
+    {"show", 1, false, "show takes one file name."},
+    {"diff", 1, false, "diff takes one file name."},
 };
 
 }  // namespace
@@ -235,8 +150,18 @@ std::optional<std::string> commandError(const QStringList& command) {
     return "Unknown command '" + command.front().toStdString() + "'.";
 }
 
+bool needsUnit(const QStringList& command) {
+    return command.isEmpty() || command.front() != "show";
+}
+
+int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err) {
+    if (const auto error = commandError(command))
+        return usage(err, *error);
+    return showParameterFile(fileName(command[1]), out, err);
+}
+
 int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
-               const DescribeOptions& describe) {
+               const CommandOptions& options) {
     if (const auto error = commandError(command))
         return usage(err, *error);
     const QString verb = command.front();
@@ -271,7 +196,15 @@ int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std
         return kExitDone;
     }
     if (verb == "identify" || verb == "describe")
-        return identifyAndDescribe(link, verb == "describe", out, err, describe);
+        return identifyAndDescribe(link, verb == "describe", out, err, options);
+    if (verb == "save")
+        return saveParameterSet(link, fileName(command[1]), options, out, err);
+    if (verb == "load")
+        return loadParameterSet(link, fileName(command[1]), options, out, err);
+    if (verb == "diff")
+        return diffParameterSet(link, fileName(command[1]), options, out, err);
+    if (verb == "show")
+        return showParameterFile(fileName(command[1]), out, err);
     // The monitor runs the main window's cycle, not a single command over the link.
     return usage(err, "monitor runs on its own, not over an opened link.");
 }

@@ -13,13 +13,23 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// What describe needs besides the link: the program folder with the description files, and the
+// What the commands need besides the link: the program folder with the description files, the
 // description file (".cof" name without extension) to choose for a unit that identification
-// could not name; without it describe lists the names and stops there.
-struct DescribeOptions {
+// could not name (without it describe lists the names and stops there), and the parameter-file
+// commands' options.
+struct CommandOptions {
     std::string programFolder;
     std::string firmware;
+    std::string comment;  // save: the file's comment
+    bool store = false;   // load: into the EEPROM once every value read back equal
+    bool force = false;   // load: also a file for another unit
 };
+
+// Whether the command talks to a unit (all but show, which only reads a file).
+bool needsUnit(const QStringList& command);
+
+// The commands that need no unit (show).
+int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err);
 
 // Why the command line's command (the verb and its arguments) is not one qu32-cli takes;
 // nothing when it is. Checked before any port is opened.
@@ -29,7 +39,7 @@ std::optional<std::string> commandError(const QStringList& command);
 // kExitDone, kExitFailed when the unit or the line failed, kExitUsage when the command line was
 // wrong.
 int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std::FILE* err,
-               const DescribeOptions& describe = {});
+               const CommandOptions& options = {});
 
 // The command summary for --help and for a wrong command line.
 const char* commandSummary();

@@ -40,7 +40,9 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     cli::addCommonOptions(parser);
     parser.addPositionalArgument(
-        "command", "read, write, status, version, identify, describe or monitor (see above).",
+        "command",
+        "read, write, status, version, identify, describe, monitor, save, load, diff or show "
+        "(see above).",
         "COMMAND [ARGS...]");
     // parse() rather than process(): a wrong command line is status 2, which process() does
     // not give.
@@ -67,6 +69,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n%s", error->c_str(), cli::commandSummary());
         return cli::kExitUsage;
     }
+    if (!cli::needsUnit(opt.command))
+        return cli::runFileCommand(opt.command, stdout, stderr);
     const bool monitor = opt.command.front() == "monitor";
 
     std::unique_ptr<sim::PtyHost> simulated;
@@ -97,8 +101,9 @@ int main(int argc, char* argv[]) {
         return cli::kExitFailed;
     if (opt.trace)
         std::fprintf(stderr, "%s\n", observer.settingsText().c_str());
-    const int status = cli::runCommand(link, opt.command, stdout, stderr,
-                                       cli::DescribeOptions{opt.programFolder, opt.firmware});
+    const int status = cli::runCommand(
+        link, opt.command, stdout, stderr,
+        cli::CommandOptions{opt.programFolder, opt.firmware, opt.comment, opt.store, opt.force});
     port.close();
     return status;
 }

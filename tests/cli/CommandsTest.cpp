@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -31,12 +33,18 @@ class CliCommand : public LinkFixture {
   protected:
     explicit CliCommand(const std::string& model) : LinkFixture(model) {}
     Outcome run(const QString& command, const std::string& firmware = {}) {
+        cli::CommandOptions options;
+        options.firmware = firmware;
+        return run(command, options);
+    }
+    Outcome run(const QString& command, cli::CommandOptions options) {
+        options.programFolder = folder.path();
         char* text[2] = {};
         std::size_t size[2] = {};
         std::FILE* out = open_memstream(&text[0], &size[0]);
         std::FILE* err = open_memstream(&text[1], &size[1]);
-        const int status = cli::runCommand(link, command.split(' ', Qt::SkipEmptyParts), out, err,
-                                           {folder.path(), firmware});
+        const int status =
+            cli::runCommand(link, command.split(' ', Qt::SkipEmptyParts), out, err, options);
         std::fclose(out);
         std::fclose(err);
         Outcome r{status, {text[0], size[0]}, {text[1], size[1]}};
@@ -161,6 +169,74 @@ TEST_F(Tq593, DescribeSaysAFirmwareNameIsNotNeeded) {
     EXPECT_EQ(r.status, cli::kExitDone);
     EXPECT_EQ(r.err, "Note: --firmware is not needed for this unit and was ignored.\n");
     EXPECT_NE(r.out.find("Parameters (73):"), std::string::npos);
+}
+
+// The unit's set kept in a file and brought back: diff names what changed, load restores it and
+// stores it only on request.
+TEST_F(Tq593, SaveDiffLoadRestoresTheSet) {
+    const QString file = QString::fromStdString(folder.file("set.par"));
+    cli::CommandOptions options;
+    options.comment = "Line 3, spare";
+    const Outcome saved = run("save " + file, options);
+    ASSERT_EQ(saved.status, cli::kExitDone) << saved.err;
+    EXPECT_EQ(saved.out, file.toStdString() + ": 73 parameters of the TQ593 saved\n");
+    EXPECT_NE(saved.err.find("Reading values 62/62\n"), std::string::npos);
+
+    const std::string original = *unit.registerValue("01");
+    unit.setRegisterValue("01", "0777");
+    const Outcome diff = run("diff " + file);
+    EXPECT_EQ(diff.status, cli::kExitFailed);
+    EXPECT_TRUE(diff.out.starts_with("01  Kettenteilung") && diff.out.ends_with("unit 0777\n"))
+        << diff.out;
+    EXPECT_EQ(std::count(diff.out.begin(), diff.out.end(), '\n'), 1);
+
+    const Outcome loaded = run("load " + file);
+    ASSERT_EQ(loaded.status, cli::kExitDone) << loaded.err;
+    EXPECT_EQ(*unit.registerValue("01"), original);
+    EXPECT_EQ(*unit.storedValue("01"), "0777") << "not stored without --store";
+    options.store = true;
+    ASSERT_EQ(run("load " + file, options).status, cli::kExitDone);
+    EXPECT_TRUE(unit.unstoredValues().empty());
+    EXPECT_EQ(*unit.storedValue("01"), original);
+    EXPECT_EQ(run("diff " + file).out, "no differences\n");
+}
+
+TEST_F(Tq593, LoadNamesRefusedValuesAndStoresNothing) {
+    const QString file = QString::fromStdString(folder.file("set.par"));
+    ASSERT_EQ(run("save " + file).status, cli::kExitDone);
+    unit.setRegisterValue("02", "05000");
+    // Every attempt to write register 05 is refused; reading it back works.
+    unit.injectFault({sim::FaultKind::Nak, "05", 5});
+    cli::CommandOptions options;
+    options.store = true;
+    const Outcome r = run("load " + file, options);
+    EXPECT_EQ(r.status, cli::kExitFailed);
+    EXPECT_TRUE(r.out.starts_with("refused: 05  Nullpunkt-Offset")) << r.out;
+    EXPECT_NE(r.err.find("1 refused, 0 differ; nothing stored in the EEPROM.\n"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(*unit.storedValue("02"), "05000");
+}
+
+TEST_F(Tq593, AFileForAnotherUnitLoadsOnlyWithForce) {
+    const std::string path = folder.file("other.par");
+    const QString file = QString::fromStdString(path);
+    ASSERT_EQ(run("save " + file).status, cli::kExitDone);
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    bytes.replace(22, 5, "QX777");
+    std::ofstream(path, std::ios::binary) << bytes;
+
+    const Outcome refused = run("load " + file);
+    EXPECT_EQ(refused.status, cli::kExitFailed);
+    EXPECT_TRUE(refused.err.starts_with("The file contains data of a  QX777  with firmware"))
+        << refused.err;
+    EXPECT_TRUE(unit.unstoredValues().empty() && refused.out.empty()) << "nothing written";
+    cli::CommandOptions options;
+    options.force = true;
+    EXPECT_EQ(run("load " + file, options).status, cli::kExitDone);
 }
 
 // A unit that identification cannot name takes its description from a file in the program

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "parfiles/ParameterFile.h"
+#include "platform/Files.h"
 #include "support/TempFolder.h"
 
 namespace qu32::test {
@@ -71,6 +73,8 @@ const UsageCase kUsage[] = {
     {"read 123", "read takes one two-character register code.", true},
     {"write 00", "write takes a register code and a value.", true},
     {"monitor now", "monitor takes no arguments.", true},
+    {"show", "show takes one file name.", true},
+    {"load a.par b.par", "load takes one file name.", true},
     {"--baud 1234 read 00", "--baud: not a baud rate the units use: '1234'", false},
     {"--format x,7,1 read 00",
      "--format: expected one of e,7,1 e,7,2 o,7,1 o,7,2 n,7,1 n,7,2 e,8,1 o,8,1 n,8,1 n,8,2, "
@@ -113,9 +117,39 @@ TEST(UsageFromAnywhere, ExitsWithStatus2) {
 TEST(Help, ListsEveryCommand) {
     const Finished r = runProgram("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* command : {"read CODE", "write CODE VALUE", "status CODE", "version CODE",
-                                "identify", "describe", "monitor"})
+    for (const char* command :
+         {"read CODE", "write CODE VALUE", "status CODE", "version CODE", "identify", "describe",
+          "monitor", "save FILE", "load FILE", "show FILE", "diff FILE"})
         EXPECT_TRUE(r.out.contains(QString("\n  ") + command + " ")) << command;
+}
+
+// show reads only the file: it works where no port does (COM 15 has no device).
+TEST(Show, PrintsAFileWithoutAUnit) {
+    TempFolder folder;
+    UnitDescription set;
+    set.parameterCount = 2;
+    set.parameters[0].text = "Maschinendaten";
+    set.parameters[0].code = "xx";
+    set.parameters[1].text = "Kettenteilung";
+    set.parameters[1].code = "01";
+    set.parameters[1].value = "0120";
+    set.parameters[1].format.minValue = 1;
+    set.parameters[1].format.maxValue = 9999;
+    const std::string path = folder.file("set.par");
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(
+        path, writeParameterFile({"TQ59312 ", "TQ59303 ", "Line 3, spare"}, set), error));
+
+    const Finished r = runProgram("--port 15 show " + QString::fromStdString(path));
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(
+        r.out.contains("Unit:        TQ593\nFirmware:    TQ59312 \nComments:    Line 3, "
+                       "spare\n\nParameters (2):\n   0    Maschinendaten\n   1 01  "
+                       "Kettenteilung                0120  range 1 .. 9999\n"))
+        << r.out.toStdString();
+    const Finished missing = runProgram("show " + QString::fromStdString(folder.file("none.par")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.err.isEmpty());
 }
 
 struct TraceCase {

@@ -1,0 +1,89 @@
+#include "cli/UnitSession.h"
+
+namespace qu32::cli {
+
+QByteArray local(const std::string& latin1) {
+    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toLocal8Bit();
+}
+
+QByteArray localPadded(const std::string& latin1, std::size_t width) {
+    std::string text = latin1;
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return local(text);
+}
+
+std::string latin1(const QString& text) {
+    const QByteArray b = text.toLatin1();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+int reportFailure(const SerialLink& link, std::FILE* err) {
+    const LinkError& e = link.lastError();
+    std::fprintf(err, "Error %d: %s (%s)\n", numberOf(e.result), local(e.description).constData(),
+                 e.source.c_str());
+    return kExitFailed;
+}
+
+FirmwareChoice FirmwareChooser::chooseFirmware(const std::vector<std::string>& names,
+                                               const std::string& preset) {
+    asked_ = true;
+    offered_ = names;
+    if (firmware_.empty())
+        return {preset, false};
+    return {firmware_, true};
+}
+
+UnitSession::UnitSession(SerialLink& link, const CommandOptions& options, std::FILE* err)
+    : unit(link),
+      link_(link),
+      options_(options),
+      err_(err),
+      chooser_(link.observer(), options.firmware),
+      selection_(link, unit, options.programFolder, chooser_) {}
+
+bool UnitSession::identify() {
+    if (unit.identifyUnit() == Result::Ok)
+        return true;
+    reportFailure(link_, err_);
+    return false;
+}
+
+int UnitSession::describe() {
+    unit.setDescriptionSource([&] {
+        // Without --firmware nothing can be chosen here: stop rather than read the unit.
+        return selection_.selectDescription() || chooser_.choiceMissing();
+    });
+    Result r = unit.readUnitDescription();
+    // Units without description blocks: the list built by probing their registers.
+    if (r == Result::UnknownCode && !chooser_.choiceMissing())
+        r = unit.probeParameterList();
+    if (chooser_.choiceMissing()) {
+        std::fprintf(err_,
+                     "The unit was not identified and matches no built-in data set.\n"
+                     "Choose its description with --firmware NAME. Description files in %s:\n",
+                     options_.programFolder.c_str());
+        for (const std::string& name : chooser_.offered())
+            std::fprintf(err_, "  %s\n", name.c_str());
+        return kExitUsage;
+    }
+    if (!options_.firmware.empty() && !chooser_.asked())
+        std::fprintf(err_, "Note: --firmware is not needed for this unit and was ignored.\n");
+    if (r != Result::Ok) {
+        std::fprintf(
+            err_, "Reading the description failed (%d): %s\n", numberOf(r),
+            local(unit.lastMessage.empty() ? link_.lastError().description : unit.lastMessage)
+                .constData());
+        return kExitFailed;
+    }
+    unit.applyGroupRegisters();
+    return kExitDone;
+}
+
+void UnitSession::learnRegisters() {
+    // A unit that needs a choice nobody made keeps the registers of its group.
+    selection_.selectDescription();
+    unit.applyGroupRegisters();
+}
+
+}  // namespace qu32::cli
