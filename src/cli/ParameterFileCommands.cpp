@@ -85,6 +85,17 @@ int realRows(const std::vector<Parameter>& rows) {
     return n;
 }
 
+// The last outcome of up to `attempts` tries of `request`, stopping at the first success.
+template <typename Request>
+Result withRetries(int attempts, Request request) {
+    Result last = Result::TimeoutHeader;
+    retry(attempts, [&](int) -> std::optional<Result> {
+        last = request();
+        return last == Result::Ok ? std::optional(last) : std::nullopt;
+    });
+    return last;
+}
+
 // "n/N" on standard error, overwritten in place on a terminal.
 void progress(std::FILE* err, const char* what, int done, int total) {
     const bool terminal = isatty(fileno(err)) != 0;
@@ -94,28 +105,12 @@ void progress(std::FILE* err, const char* what, int done, int total) {
     std::fflush(err);
 }
 
-Result readWithRetries(SerialLink& link, const std::string& code, std::string& text, int attempts) {
-    Result last = Result::TimeoutHeader;
-    retry(attempts, [&](int) -> std::optional<Result> {
-        last = link.readRegister(code, text);
-        return last == Result::Ok ? std::optional(last) : std::nullopt;
-    });
-    return last;
+Result readWithRetries(SerialLink& link, const std::string& code, std::string& text) {
+    return withRetries(kReadAttempts, [&] { return link.readRegister(code, text); });
 }
 
-Result writeWithRetries(SerialLink& link, const std::string& code, const std::string& value,
-                        int attempts) {
-    Result last = Result::TimeoutHeader;
-    retry(attempts, [&](int) -> std::optional<Result> {
-        last = link.writeRegister(code, value);
-        return last == Result::Ok ? std::optional(last) : std::nullopt;
-    });
-    return last;
-}
-
-// The unit's value shown the way the file shows its own.
-std::string asInFile(const std::string& unitText, const Parameter& row) {
-    return formatValue(unitText, row.format);
+Result writeWithRetries(SerialLink& link, const std::string& code, const std::string& value) {
+    return withRetries(kWriteAttempts, [&] { return link.writeRegister(code, value); });
 }
 
 struct Difference {
@@ -144,7 +139,7 @@ std::optional<std::vector<Difference>> compareWithUnit(SerialLink& link,
         if (row.isHeading())
             continue;
         std::string text;
-        const Result r = readWithRetries(link, row.code, text, kReadAttempts);
+        const Result r = readWithRetries(link, row.code, text);
         progress(err, "Reading back", ++done, total);
         if (r == Result::UnknownCode) {
             differences.push_back({&row, "(no such register)"});
@@ -154,7 +149,7 @@ std::optional<std::vector<Difference>> compareWithUnit(SerialLink& link,
             reportFailure(link, err);
             return std::nullopt;
         }
-        const std::string shown = asInFile(text, row);
+        const std::string shown = formatValue(text, row.format);
         if (shown != row.value)
             differences.push_back({&row, shown});
     }
@@ -190,7 +185,7 @@ int saveParameterSet(SerialLink& link, const std::string& path, const CommandOpt
         }
         std::string text;
         // Nothing is written unless every value was read: a file with holes is no backup.
-        if (readWithRetries(link, p.code, text, kReadAttempts) != Result::Ok)
+        if (readWithRetries(link, p.code, text) != Result::Ok)
             return reportFailure(link, err);
         p.value = formatValue(text, p.format);
         progress(err, "Reading values", ++done, total);
@@ -242,7 +237,7 @@ int loadParameterSet(SerialLink& link, const std::string& path, const CommandOpt
         if (row.isHeading())
             continue;
         const std::string wire = cleanValue(row.value);
-        const Result r = writeWithRetries(link, row.code, wire, kWriteAttempts);
+        const Result r = writeWithRetries(link, row.code, wire);
         progress(err, "Transmitting", ++done, total);
         if (r == Result::NotAcknowledged) {
             refused.push_back(&row);
@@ -280,7 +275,7 @@ int loadParameterSet(SerialLink& link, const std::string& path, const CommandOpt
         return kExitFailed;
     }
     if (options.store) {
-        if (writeWithRetries(link, group.storeCode, kCommandValue, kWriteAttempts) != Result::Ok)
+        if (writeWithRetries(link, group.storeCode, kCommandValue) != Result::Ok)
             return reportFailure(link, err);
         std::fprintf(out, "%d parameters loaded, read back equal and stored in the EEPROM\n",
                      total);
