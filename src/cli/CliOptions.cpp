@@ -32,6 +32,8 @@ void addCommonOptions(QCommandLineParser& parser) {
         {"comment", "save: the comment written into the file (at most 200 characters).", "TEXT"},
         {"store", "load: store the values in the unit's EEPROM once all read back equal."},
         {"force", "load: also load a file written for another unit or firmware."},
+        {"pdf", "print: the PDF file to write.", "FILE"},
+        {"copies", "print: copies of the listing in the PDF (1 to 99).", "N", "1"},
     });
 }
 
@@ -97,6 +99,10 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     out.comment = comment.toLatin1().toStdString();
     out.store = parser.isSet("store");
     out.force = parser.isSet("force");
+    out.pdfPath = QFile::encodeName(parser.value("pdf")).toStdString();
+    out.copies = parser.value("copies").toInt(&ok);
+    if (!ok || out.copies < 1 || out.copies > kMaxCopies)
+        return "--copies: 1 to 99, not '" + parser.value("copies").toStdString() + "'";
     out.command = parser.positionalArguments();
     return std::nullopt;
 }

@@ -10,6 +10,9 @@
 
 namespace qu32::cli {
 
+// More copies than this are a typing mistake, not a wish.
+inline constexpr int kMaxCopies = 99;
+
 // What the command line asked for, checked and turned into the program's own settings.
 struct CliOptions {
     SerialSettings serial;
@@ -27,6 +30,9 @@ struct CliOptions {
     std::string comment;
     bool store = false;
     bool force = false;
+    // print: the PDF file written and how many copies it holds.
+    std::string pdfPath;
+    int copies = 1;
     QStringList command;  // the verb and its arguments
 };
 

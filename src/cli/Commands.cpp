@@ -107,6 +107,9 @@ const char* commandSummary() {
            "                      another unit too)\n"
            "  show FILE           print a parameter file\n"
            "  diff FILE           compare a parameter file with the connected unit\n"
+           "  print --pdf OUT [FILE]\n"
+           "                      write the parameter listing as a PDF: of FILE, or of the\n"
+           "                      connected unit's values (--copies N: copies in the PDF)\n"
            "  monitor             follow the unit like the main window and print each polling\n"
            "                      pass (with --simulate, standard input takes unplug, replug,\n"
            "                      model NAME, status and quit)\n";
@@ -116,23 +119,25 @@ namespace {
 
 struct CommandShape {
     const char* verb;
-    int arguments;   // after the verb
-    bool codeFirst;  // the first argument is a two-character register code
+    int arguments;          // after the verb
+    int optionalArguments;  // that may follow them
+    bool codeFirst;         // the first argument is a two-character register code
     const char* wrong;
 };
 
 constexpr CommandShape kCommandShapes[] = {
-    {"read", 1, true, "read takes one two-character register code."},
-    {"write", 2, true, "write takes a register code and a value."},
-    {"status", 1, true, "status takes one register code."},
-    {"version", 1, true, "version takes one register code."},
-    {"identify", 0, false, "identify and describe take no arguments."},
-    {"describe", 0, false, "identify and describe take no arguments."},
-    {"monitor", 0, false, "monitor takes no arguments."},
-    {"save", 1, false, "save takes one file name."},
-    {"load", 1, false, "load takes one file name."},
-    {"show", 1, false, "show takes one file name."},
-    {"diff", 1, false, "diff takes one file name."},
+    {"read", 1, 0, true, "read takes one two-character register code."},
+    {"write", 2, 0, true, "write takes a register code and a value."},
+    {"status", 1, 0, true, "status takes one register code."},
+    {"version", 1, 0, true, "version takes one register code."},
+    {"identify", 0, 0, false, "identify and describe take no arguments."},
+    {"describe", 0, 0, false, "identify and describe take no arguments."},
+    {"monitor", 0, 0, false, "monitor takes no arguments."},
+    {"save", 1, 0, false, "save takes one file name."},
+    {"load", 1, 0, false, "load takes one file name."},
+    {"show", 1, 0, false, "show takes one file name."},
+    {"diff", 1, 0, false, "diff takes one file name."},
+    {"print", 0, 1, false, "print takes at most one file name."},
 };
 
 }  // namespace
@@ -143,7 +148,9 @@ std::optional<std::string> commandError(const QStringList& command) {
     for (const CommandShape& shape : kCommandShapes) {
         if (command.front() != shape.verb)
             continue;
-        const bool fits = command.size() == shape.arguments + 1 &&
+        const int arguments = int(command.size()) - 1;
+        const bool fits = arguments >= shape.arguments &&
+                          arguments <= shape.arguments + shape.optionalArguments &&
                           (!shape.codeFirst || command[1].size() == int(kCodeLength));
         return fits ? std::nullopt : std::optional<std::string>(shape.wrong);
     }
@@ -151,12 +158,17 @@ std::optional<std::string> commandError(const QStringList& command) {
 }
 
 bool needsUnit(const QStringList& command) {
-    return command.isEmpty() || command.front() != "show";
+    if (command.isEmpty())
+        return true;
+    return command.front() != "show" && !(command.front() == "print" && command.size() == 2);
 }
 
-int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err) {
+int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err,
+                   const CommandOptions& options) {
     if (const auto error = commandError(command))
         return usage(err, *error);
+    if (command.front() == "print")
+        return printParameterFile(fileName(command[1]), options, out, err);
     return showParameterFile(fileName(command[1]), out, err);
 }
 
@@ -205,6 +217,10 @@ int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std
         return diffParameterSet(link, fileName(command[1]), options, out, err);
     if (verb == "show")
         return showParameterFile(fileName(command[1]), out, err);
+    if (verb == "print" && command.size() == 2)
+        return printParameterFile(fileName(command[1]), options, out, err);
+    if (verb == "print")
+        return printUnitParameterSet(link, options, out, err);
     // The monitor runs the main window's cycle, not a single command over the link.
     return usage(err, "monitor runs on its own, not over an opened link.");
 }

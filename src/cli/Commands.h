@@ -23,13 +23,16 @@ struct CommandOptions {
     std::string comment;  // save: the file's comment
     bool store = false;   // load: into the EEPROM once every value read back equal
     bool force = false;   // load: also a file for another unit
+    std::string pdfPath;  // print: the PDF written
+    int copies = 1;       // print: copies in it
 };
 
-// Whether the command talks to a unit (all but show, which only reads a file).
+// Whether the command talks to a unit (all but show and print of a file, which only read one).
 bool needsUnit(const QStringList& command);
 
-// The commands that need no unit (show).
-int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err);
+// The commands that need no unit (show, print FILE).
+int runFileCommand(const QStringList& command, std::FILE* out, std::FILE* err,
+                   const CommandOptions& options = {});
 
 // Why the command line's command (the verb and its arguments) is not one qu32-cli takes;
 // nothing when it is. Checked before any port is opened.

@@ -8,8 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "cli/PdfListing.h"
 #include "cli/UnitSession.h"
 #include "parfiles/ParameterFile.h"
+#include "parfiles/ParameterListing.h"
 #include "platform/Files.h"
 #include "serial/Retry.h"
 #include "unit/LineSettings.h"
@@ -156,19 +158,9 @@ std::optional<std::vector<Difference>> compareWithUnit(SerialLink& link,
     return differences;
 }
 
-}  // namespace
-
-std::string fileName(const QString& argument) {
-    return QFile::encodeName(argument).toStdString();
-}
-
-int saveParameterSet(SerialLink& link, const std::string& path, const CommandOptions& options,
-                     std::FILE* out, std::FILE* err) {
-    if (options.comment.size() > kMaxCommentLength) {
-        std::fprintf(err, "--comment: at most %zu characters\n", kMaxCommentLength);
-        return kExitUsage;
-    }
-    UnitSession session(link, options, err);
+// Identifies and describes the unit and reads every value into its description, as Read all
+// does. kExitDone, or the exit status with the failure reported.
+int readAllValues(SerialLink& link, UnitSession& session, std::FILE* err) {
     if (!session.identify())
         return kExitFailed;
     if (const int status = session.describe(); status != kExitDone)
@@ -184,12 +176,31 @@ int saveParameterSet(SerialLink& link, const std::string& path, const CommandOpt
             continue;
         }
         std::string text;
-        // Nothing is written unless every value was read: a file with holes is no backup.
         if (readWithRetries(link, p.code, text) != Result::Ok)
             return reportFailure(link, err);
         p.value = formatValue(text, p.format);
         progress(err, "Reading values", ++done, total);
     }
+    return kExitDone;
+}
+
+}  // namespace
+
+std::string fileName(const QString& argument) {
+    return QFile::encodeName(argument).toStdString();
+}
+
+int saveParameterSet(SerialLink& link, const std::string& path, const CommandOptions& options,
+                     std::FILE* out, std::FILE* err) {
+    if (options.comment.size() > kMaxCommentLength) {
+        std::fprintf(err, "--comment: at most %zu characters\n", kMaxCommentLength);
+        return kExitUsage;
+    }
+    UnitSession session(link, options, err);
+    // Nothing is written unless every value was read: a file with holes is no backup.
+    if (const int status = readAllValues(link, session, err); status != kExitDone)
+        return status;
+    const UnitDescription& d = session.unit.description;
     const UnitIdentity& id = session.unit.identity;
     std::string error;
     LocalFiles files;
@@ -339,6 +350,39 @@ int showParameterFile(const std::string& path, std::FILE* out, std::FILE* err) {
                      p.format.minValue, p.format.maxValue);
     }
     return kExitDone;
+}
+
+int printUnitParameterSet(SerialLink& link, const CommandOptions& options, std::FILE* out,
+                          std::FILE* err) {
+    UnitSession session(link, options, err);
+    if (const int status = readAllValues(link, session, err); status != kExitDone)
+        return status;
+    const UnitIdentity& id = session.unit.identity;
+    ListingHeader header;
+    header.title = configuredTitle(options.programFolder);
+    header.date = listingDate(std::chrono::system_clock::now());
+    header.standardVersion = id.standardVersion;
+    header.softwareVersion = id.softwareVersion;
+    return writePdfListing(header, session.unit.description, options, out, err);
+}
+
+int printParameterFile(const std::string& path, const CommandOptions& options, std::FILE* out,
+                       std::FILE* err) {
+    const auto set = readFileSet(path, err);
+    if (!set)
+        return kExitFailed;
+    ListingHeader header;
+    header.title = configuredTitle(options.programFolder);
+    header.date = listingDate(std::chrono::system_clock::now());
+    header.filePath = path;
+    if (const auto modified = LocalFiles().modified(path))
+        header.lastUpdate = listingDateTime(*modified);
+    header.standardVersion = set->header.standardVersion;
+    header.softwareVersion = set->header.softwareVersion;
+    header.comment = set->header.comment;
+    UnitDescription description;
+    installRows(set->rows, description);
+    return writePdfListing(header, description, options, out, err);
 }
 
 }  // namespace qu32::cli

@@ -27,5 +27,11 @@ int diffParameterSet(SerialLink& link, const std::string& path, const CommandOpt
                      std::FILE* out, std::FILE* err);
 // The header, the comment and every row.
 int showParameterFile(const std::string& path, std::FILE* out, std::FILE* err);
+// The printed listing as a PDF (--pdf, --copies): of the connected unit after reading every
+// value, as the window prints without a file; or of a parameter file with its header.
+int printUnitParameterSet(SerialLink& link, const CommandOptions& options, std::FILE* out,
+                          std::FILE* err);
+int printParameterFile(const std::string& path, const CommandOptions& options, std::FILE* out,
+                       std::FILE* err);
 
 }  // namespace qu32::cli

@@ -3,7 +3,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "cli/CliOptions.h"
@@ -25,10 +27,40 @@ namespace {
 constexpr char kUsageLine[] =
     "Usage: qu32-cli [OPTIONS] COMMAND [ARGS]   (qu32-cli --help lists the options and commands)";
 
+// Whether the command line asks for the PDF listing. Its fonts need a GUI application, which
+// needs no display on the offscreen platform; every other command does without.
+bool wantsPrint(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "print") == 0)
+            return true;
+    }
+    return false;
+}
+
+QtMessageHandler qtMessages = nullptr;
+
+// Root shells often have no runtime folder; Qt's warning about it means nothing to a listing
+// written to a file and would only look like an error.
+void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                                 const QString& message) {
+    if (!message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        qtMessages(type, context, message);
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {
+    if (!wantsPrint(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessages = qInstallMessageHandler(withoutRuntimeFolderWarning);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName("qu32-cli");
     QCoreApplication::setApplicationVersion(QStringLiteral(QU32_VERSION));
 
@@ -41,7 +73,8 @@ int main(int argc, char* argv[]) {
     cli::addCommonOptions(parser);
     parser.addPositionalArgument(
         "command",
-        "read, write, status, version, identify, describe, monitor, save, load, diff or show "
+        "read, write, status, version, identify, describe, monitor, save, load, diff, show or "
+        "print "
         "(see above).",
         "COMMAND [ARGS...]");
     // parse() rather than process(): a wrong command line is status 2, which process() does
@@ -69,8 +102,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n%s", error->c_str(), cli::commandSummary());
         return cli::kExitUsage;
     }
+    if (opt.command.front() == "print" && opt.pdfPath.empty())
+        return wrongOption("print writes a PDF: give its name with --pdf FILE.");
+    const cli::CommandOptions commandOptions{opt.programFolder, opt.firmware, opt.comment,
+                                             opt.store,         opt.force,    opt.pdfPath,
+                                             opt.copies};
     if (!cli::needsUnit(opt.command))
-        return cli::runFileCommand(opt.command, stdout, stderr);
+        return cli::runFileCommand(opt.command, stdout, stderr, commandOptions);
     const bool monitor = opt.command.front() == "monitor";
 
     std::unique_ptr<sim::PtyHost> simulated;
@@ -101,9 +139,7 @@ int main(int argc, char* argv[]) {
         return cli::kExitFailed;
     if (opt.trace)
         std::fprintf(stderr, "%s\n", observer.settingsText().c_str());
-    const int status = cli::runCommand(
-        link, opt.command, stdout, stderr,
-        cli::CommandOptions{opt.programFolder, opt.firmware, opt.comment, opt.store, opt.force});
+    const int status = cli::runCommand(link, opt.command, stdout, stderr, commandOptions);
     port.close();
     return status;
 }

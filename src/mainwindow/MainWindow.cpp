@@ -15,7 +15,6 @@ namespace qu32 {
 namespace {
 
 constexpr char kConfigFileName[] = "Qu32_Config.xml";
-constexpr char kDefaultTitleText[] = "QU 3.2 nimbus";
 constexpr char kInitializing[] = "Initializing Communication ...";
 constexpr int kParameterAttempts = 6;
 constexpr char kDisableCommunicationCaption[] = "&Disable Communication";

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "parfiles/ParameterListing.h"
+
 namespace qu32 {
 
 namespace {
@@ -202,6 +204,24 @@ bool ParameterFileCommands::convertDos(const std::string& path, const std::strin
     if (opened)
         opened(true);
     return true;
+}
+
+void ParameterFileCommands::print(std::chrono::system_clock::time_point now) {
+    std::optional<PrinterChoice> choice = dialogs_.choosePrinter("PRINT");
+    if (!choice || !choice->printer)
+        return;
+    ListingHeader header{company_.titleText, listingDate(now), file_.path, {}, {}, {}, {}};
+    if (file_.path.empty()) {
+        header.standardVersion = identity_.standardVersion;
+        header.softwareVersion = identity_.softwareVersion;
+    } else {
+        if (const auto modified = files_.modified(file_.path))
+            header.lastUpdate = listingDateTime(*modified);
+        header.standardVersion = file_.standardVersion;
+        header.softwareVersion = file_.softwareVersion;
+        header.comment = file_.comment;
+    }
+    printParameterList(*choice->printer, header, description_, choice->copies);
 }
 
 }  // namespace qu32

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +50,10 @@ class ParameterFileCommands {
     bool save();
     // Asks for a name and a comment and saves; false when cancelled or not written.
     bool saveAs();
+    // File > Print: the list as shown (unsent edits too) under the file's identity and comment,
+    // or the unit's while no file is in use, dated `now`. A cancelled print dialog prints
+    // nothing; a failing printer ends the listing without a message.
+    void print(std::chrono::system_clock::time_point now);
 
   private:
     std::optional<std::string> chooseFile(FileDialogMode mode, const std::string& title);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Printer.h"
 
 namespace qu32 {
 
@@ -26,6 +29,12 @@ struct FileDialogRequest {
     std::string defaultSuffix;
 };
 
+// The printer the operator chose and how many copies of the document it wants.
+struct PrinterChoice {
+    std::unique_ptr<Printer> printer;
+    int copies = 1;
+};
+
 // Message boxes and the other small modal interactions. Texts are ISO-8859-1; line breaks
 // inside a message are single carriage returns.
 class Dialogs {
@@ -44,6 +53,11 @@ class Dialogs {
     // The path the operator chose; nothing when the chooser was cancelled (or cannot be shown).
     virtual std::optional<std::string> chooseFile(const FileDialogRequest& request) {
         static_cast<void>(request);
+        return std::nullopt;
+    }
+    // The print dialog titled `title`; nothing when it was cancelled (or cannot be shown).
+    virtual std::optional<PrinterChoice> choosePrinter(const std::string& title) {
+        static_cast<void>(title);
         return std::nullopt;
     }
 };

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -19,6 +21,7 @@
 #include "mainwindow/FileCommentDialog.h"
 #include "mainwindow/FirmwareChoiceDialog.h"
 #include "qt/QtControlMirror.h"
+#include "qt/QtPagePrinter.h"
 
 namespace qu32 {
 
@@ -218,6 +221,26 @@ std::optional<std::string> QtMessageDialogs::chooseFile(const FileDialogRequest&
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+std::optional<PrinterChoice> QtMessageDialogs::choosePrinter(const std::string& title) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), parent_);
+    dialog.setWindowTitle(fromLatin1(title));
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    // Many machines on the shop floor have no printer: a PDF is what they file or mail.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    // Every copy is printed as a document of its own, so the driver must not copy again.
+    const int copies = printer->copyCount();
+    printer->setCopyCount(1);
+    const auto documents = printer->outputFileName().isEmpty()
+                               ? QtPagePrinter::Documents::SeparateJobs
+                               : QtPagePrinter::Documents::OneFile;
+    return PrinterChoice{std::make_unique<QtPagePrinter>(std::move(printer), documents), copies};
 }
 
 }  // namespace qu32

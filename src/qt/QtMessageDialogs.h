@@ -30,6 +30,8 @@ class QtMessageDialogs : public Dialogs {
     void showFirmwareChoice(FirmwareChoiceDialog& choice) override;
     void showFileComment(FileCommentDialog& comment) override;
     std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
+    // The system's print dialog; its "print to file" writes a PDF.
+    std::optional<PrinterChoice> choosePrinter(const std::string& title) override;
 
     bool showsHourglass() const { return hourglass_; }
 

@@ -6,6 +6,9 @@
 namespace qu32 {
 
 // Presentation texts from the configuration file.
+// The title until a configuration file names another.
+inline constexpr char kDefaultTitleText[] = "QU 3.2 nimbus";
+
 struct CompanyInfo {
     std::string titleText;  // title of every message box, front of the window caption
     std::string companyName;

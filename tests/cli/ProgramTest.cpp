@@ -75,6 +75,9 @@ const UsageCase kUsage[] = {
     {"monitor now", "monitor takes no arguments.", true},
     {"show", "show takes one file name.", true},
     {"load a.par b.par", "load takes one file name.", true},
+    {"print a.par b.par", "print takes at most one file name.", true},
+    {"print", "print writes a PDF: give its name with --pdf FILE.", false},
+    {"--copies 0 print", "--copies: 1 to 99, not '0'", false},
     {"--baud 1234 read 00", "--baud: not a baud rate the units use: '1234'", false},
     {"--format x,7,1 read 00",
      "--format: expected one of e,7,1 e,7,2 o,7,1 o,7,2 n,7,1 n,7,2 e,8,1 o,8,1 n,8,1 n,8,2, "
@@ -119,7 +122,7 @@ TEST(Help, ListsEveryCommand) {
     EXPECT_EQ(r.status, 0);
     for (const char* command :
          {"read CODE", "write CODE VALUE", "status CODE", "version CODE", "identify", "describe",
-          "monitor", "save FILE", "load FILE", "show FILE", "diff FILE"})
+          "monitor", "save FILE", "load FILE", "show FILE", "diff FILE", "print --pdf OUT"})
         EXPECT_TRUE(r.out.contains(QString("\n  ") + command + " ")) << command;
 }
 
@@ -150,6 +153,70 @@ TEST(Show, PrintsAFileWithoutAUnit) {
     const Finished missing = runProgram("show " + QString::fromStdString(folder.file("none.par")));
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.err.isEmpty());
+}
+
+// The text of a PDF as the poppler tools read it: its page count and its text in UTF-8.
+struct PdfText {
+    int pages = -1;
+    QString text;
+};
+
+PdfText readPdf(const std::string& path) {
+    PdfText pdf;
+    QProcess info;
+    info.start("pdfinfo", {QString::fromStdString(path)});
+    if (!info.waitForFinished(kWaitMs) || info.exitCode() != 0) {
+        ADD_FAILURE() << "pdfinfo cannot read " << path << " (poppler-utils installed?)";
+        return pdf;
+    }
+    const auto pages = QRegularExpression("Pages:\\s+(\\d+)").match(info.readAllStandardOutput());
+    pdf.pages = pages.hasMatch() ? pages.captured(1).toInt() : -1;
+    QProcess text;
+    text.start("pdftotext", {"-enc", "UTF-8", "-layout", QString::fromStdString(path), "-"});
+    text.waitForFinished(kWaitMs);
+    pdf.text = QString::fromUtf8(text.readAllStandardOutput());
+    return pdf;
+}
+
+// A file's listing needs no unit either; the PDF is written without a display.
+TEST(Print, WritesAFilesListingAsPdf) {
+    TempFolder folder;
+    UnitDescription set;
+    set.parameterCount = 2;
+    set.parameters[0].text = "Packungsl\xE4nge";
+    set.parameters[0].code = "01";
+    set.parameters[0].value = "0250.0";
+    set.parameters[1].text = "Kettenteilung";
+    set.parameters[1].code = "02";
+    set.parameters[1].value = "0120";
+    const std::string path = folder.file("set.par");
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path,
+                                    writeParameterFile({"TQ59312 ", "TQ59303 ",
+                                                        "Linie 3\nR\xFC"
+                                                        "ckseite"},
+                                                       set),
+                                    error));
+    const std::string pdfPath = folder.file("list.pdf");
+
+    const Finished r =
+        runProgram("--port 15 --copies 3 print --pdf " + QString::fromStdString(pdfPath) + " " +
+                   QString::fromStdString(path));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const PdfText pdf = readPdf(pdfPath);
+    EXPECT_EQ(pdf.pages, 3);  // one page a copy
+    EXPECT_EQ(pdf.text.count("QU 3.2 nimbus nimbus"), 3);
+    EXPECT_TRUE(pdf.text.contains(QRegularExpression(QString::fromUtf8("Packungslänge +0250\\.0"))))
+        << pdf.text.toStdString();
+    EXPECT_TRUE(pdf.text.contains(QString::fromUtf8("Rückseite"))) << pdf.text.toStdString();
+    EXPECT_TRUE(pdf.text.contains(QRegularExpression("Unit: +TQ593")));
+
+    // A listing that cannot be written says so and leaves nothing behind.
+    const Finished failed =
+        runProgram("--port 15 print --pdf " + QString::fromStdString(folder.file("none/list.pdf")) +
+                   " " + QString::fromStdString(path));
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.err.contains("could not be saved")) << failed.err.toStdString();
 }
 
 struct TraceCase {

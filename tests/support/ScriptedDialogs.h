@@ -8,6 +8,7 @@
 #include "mainwindow/FileCommentDialog.h"
 #include "mainwindow/FirmwareChoiceDialog.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingPrinter.h"
 
 namespace qu32::test {
 
@@ -78,6 +79,17 @@ class ScriptedDialogs : public Dialogs {
         }
     }
 
+    // The print dialog: cancelled while `printCopies` is 0, otherwise it hands out a recording
+    // printer whose record lands in `printed`.
+    std::optional<PrinterChoice> choosePrinter(const std::string& title) override {
+        printTitles.push_back(title);
+        if (printCopies == 0)
+            return std::nullopt;
+        auto printer = std::make_unique<RecordingPrinter>();
+        printed = printer->record;
+        return PrinterChoice{std::move(printer), printCopies};
+    }
+
     std::vector<Shown> shown;
     std::deque<MsgAnswer> answers;
     std::vector<ChoiceShown> choicesShown;
@@ -86,6 +98,9 @@ class ScriptedDialogs : public Dialogs {
     std::deque<std::optional<std::string>> chosenFiles;
     std::vector<std::string> commentQuestions;
     std::deque<std::optional<std::string>> comments;
+    std::vector<std::string> printTitles;
+    int printCopies = 0;
+    std::shared_ptr<RecordingPrinter::Record> printed;
     int beeps = 0;
     MousePointer pointer = MousePointer::Default;
 
