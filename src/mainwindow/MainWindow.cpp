@@ -104,6 +104,7 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     };
     fileCommands.opened = [this](bool converted) { showOpenedFile(converted); };
     fileCommands.pause = [this](int ms) { loop_.wait(ms); };
+    commands.printList = [this] { fileCommands.print(std::chrono::system_clock::now()); };
 }
 
 MainWindow::~MainWindow() {

@@ -20,6 +20,7 @@
 #include "layout/DialogLayouts.h"
 #include "mainwindow/FileCommentDialog.h"
 #include "mainwindow/FirmwareChoiceDialog.h"
+#include "platform/Files.h"
 #include "qt/QtControlMirror.h"
 #include "qt/QtPagePrinter.h"
 
@@ -237,10 +238,19 @@ std::optional<PrinterChoice> QtMessageDialogs::choosePrinter(const std::string& 
     // Every copy is printed as a document of its own, so the driver must not copy again.
     const int copies = printer->copyCount();
     printer->setCopyCount(1);
-    const auto documents = printer->outputFileName().isEmpty()
-                               ? QtPagePrinter::Documents::SeparateJobs
-                               : QtPagePrinter::Documents::OneFile;
-    return PrinterChoice{std::make_unique<QtPagePrinter>(std::move(printer), documents), copies};
+    const QString file = printer->outputFileName();
+    if (file.isEmpty()) {
+        return PrinterChoice{std::make_unique<QtPagePrinter>(
+                                 std::move(printer), QtPagePrinter::Documents::SeparateJobs),
+                             copies};
+    }
+    const QString temporary = file + QString::fromLatin1(kAtomicTempSuffix);
+    printer->setOutputFileName(temporary);
+    auto pdf =
+        std::make_unique<QtPagePrinter>(std::move(printer), QtPagePrinter::Documents::OneFile);
+    pdf->replaceWhenFinished(QFile::encodeName(temporary).toStdString(),
+                             QFile::encodeName(file).toStdString());
+    return PrinterChoice{std::move(pdf), copies};
 }
 
 }  // namespace qu32

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QString>
+#include <filesystem>
 
 namespace qu32 {
 
@@ -92,7 +93,22 @@ bool QtPagePrinter::endDocument() {
 bool QtPagePrinter::finish() {
     if (painter_.isActive() && !painter_.end())
         failed_ = true;
+    if (!temporary_.empty()) {
+        std::error_code error;
+        if (!failed_)
+            std::filesystem::rename(temporary_, target_, error);
+        if (failed_ || error) {
+            failed_ = true;
+            std::filesystem::remove(temporary_, error);
+        }
+        temporary_.clear();
+    }
     return !failed_;
+}
+
+void QtPagePrinter::replaceWhenFinished(std::string temporary, std::string target) {
+    temporary_ = std::move(temporary);
+    target_ = std::move(target);
 }
 
 }  // namespace qu32

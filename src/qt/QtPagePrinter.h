@@ -4,6 +4,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <memory>
+#include <string>
 
 #include "platform/Printer.h"
 
@@ -33,6 +34,9 @@ class QtPagePrinter : public Printer {
 
     // Closes what is still open (the file of OneFile); false when the device failed.
     bool finish();
+    // The device writes into `temporary`, which finish() renames to `target` once the file is
+    // complete, and removes otherwise: a failed listing never replaces a good file.
+    void replaceWhenFinished(std::string temporary, std::string target);
 
   private:
     bool ensureStarted();
@@ -42,6 +46,8 @@ class QtPagePrinter : public Printer {
     Documents documents_;
     QFont font_;
     QPainter painter_;
+    std::string temporary_;
+    std::string target_;
     bool documentEnded_ = false;
     bool failed_ = false;
 };

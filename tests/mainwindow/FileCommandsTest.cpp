@@ -241,6 +241,21 @@ TEST_F(FileCommandsTest, WriteProtectionIsLiftedOnlyWhenTheOperatorAgrees) {
     }
 }
 
+// File > Print lists the connected unit's rows under its identity while no file is in use.
+TEST_F(FileCommandsTest, PrintListsTheUnitsRows) {
+    dialogs.printCopies = 1;
+    window.commands.printClicked();
+    ASSERT_EQ(dialogs.printTitles, std::vector<std::string>{"PRINT"});
+    ASSERT_TRUE(dialogs.printed);
+    const auto& texts = dialogs.printed->texts;
+    const Parameter& first = window.unit.description.parameters[0];
+    const auto row = std::find_if(texts.begin(), texts.end(),
+                                  [&](const auto& t) { return t.text == first.text; });
+    ASSERT_NE(row, texts.end());
+    EXPECT_EQ(row->y, (5 + 10) * 200) << "the first row on line 10";
+    EXPECT_EQ(dialogs.printed->documentsEnded, 1);
+}
+
 // Before communication is established there is no unit to compare the file with.
 class FileCommandsOffline : public MainWindowFixture {};
 
