@@ -158,23 +158,25 @@ TEST_F(Resizer, WithinTheToleranceBandBoundsIncludedTheDesignReturns) {
     }
 }
 
-TEST_F(Resizer, OptionsKeepTheDesignWidthOrHeightWhileThePlaceFollows) {
-    const std::pair<int, Geometry> cases[] = {
-        {0, {200, 180, 160, 90}}, {1, {200, 180, 80, 90}},  {2, {200, 180, 160, 30}},
-        {3, {200, 180, 80, 30}},  {7, {200, 180, 160, 90}}, {-1, {200, 180, 160, 90}},
+TEST_F(Resizer, OptionsKeepTheDesignWidthOrHeightAndFontsNotFollowingStillReturn) {
+    const struct {
+        int option;
+        bool fontSizing;
+        Geometry button;
+        float font;
+    } cases[] = {
+        {3, false, {200, 180, 80, 30}, 10},  // first, while the font is still the design's
+        {0, true, {200, 180, 160, 90}, 20}, {1, true, {200, 180, 80, 90}, 20},
+        {2, true, {200, 180, 160, 30}, 20}, {3, true, {200, 180, 80, 30}, 20},
+        {7, true, {200, 180, 160, 90}, 20}, {-1, true, {200, 180, 160, 90}, 20},
     };
-    for (const auto& [option, expected] : cases) {
-        ASSERT_TRUE(resizer.setResizeOption(okButton, ResizeOption(option), true));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(resizer.setResizeOption(okButton, ResizeOption(c.option), c.fontSizing));
         resizeTo(800, 900);
-        EXPECT_EQ(okButton.geo, expected) << option;
+        EXPECT_EQ(std::tuple(okButton.geo, okButton.font), std::tuple(c.button, c.font))
+            << c.option;
     }
-}
-
-TEST_F(Resizer, FontsThatDoNotFollowTheWindowStillReturnToTheirDesign) {
     resizer.setResizeOption(okButton, ResizeOption::ScaleAll, false);
-    resizeTo(800, 600);
-    EXPECT_EQ(okButton.font, 10);
-    EXPECT_EQ(status0.font, 16);
     okButton.font = 14;  // the program's own change, undone with the rest of the layout
     resizer.restoreDesign(false);
     EXPECT_EQ(snapshot(), design);
@@ -218,14 +220,12 @@ TEST_F(Resizer, RestoringTheWindowFollowsTheSizeItActuallyTakes) {
 }
 
 TEST_F(Resizer, AWindowWithoutSizeChangesNothing) {
-    resizeTo(800, 600);
-    const Snapshot large = snapshot();
-    resizeTo(0, 0);
-    EXPECT_EQ(snapshot(), large);
+    resizeTo(0, 0);  // minimised
+    EXPECT_EQ(snapshot(), design);
     window.geo = {};
     EXPECT_FALSE(resizer.initialize());
-    resizeTo(400, 300);
-    EXPECT_EQ(snapshot(), large);
+    resizeTo(800, 600);
+    EXPECT_EQ(snapshot(), design);
 }
 
 }  // namespace
