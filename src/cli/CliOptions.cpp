@@ -7,8 +7,13 @@
 
 namespace qu32::cli {
 
-void addCommonOptions(QCommandLineParser& parser) {
-    parser.addOptions({
+namespace {
+
+// Put in front of a protected argument; no command line holds it.
+constexpr QChar kProtected(0xE000);
+
+QList<QCommandLineOption> commonOptions() {
+    return {
         {"port", "COM port number, optionally with the device it stands for (5=/dev/ttyUSB0).",
          "N[=DEVICE]"},
         {"baud", "Baud rate: 600, 1200, 2400, 4800, 9600, 19200 or 38400.", "B", "9600"},
@@ -34,7 +39,47 @@ void addCommonOptions(QCommandLineParser& parser) {
         {"force", "load: also load a file written for another unit or firmware."},
         {"pdf", "print: the PDF file to write.", "FILE"},
         {"copies", "print: copies of the listing in the PDF (1 to 99).", "N", "1"},
-    });
+    };
+}
+
+bool isNegativeNumber(const QString& argument) {
+    return argument.size() > 1 && argument[0] == '-' &&
+           (argument[1].isDigit() || (argument[1] == '.' && argument.size() > 2));
+}
+
+}  // namespace
+
+void addCommonOptions(QCommandLineParser& parser) {
+    parser.addOptions(commonOptions());
+}
+
+QStringList protectNegativeNumbers(const QStringList& arguments) {
+    QStringList valued;
+    for (const QCommandLineOption& option : commonOptions()) {
+        if (!option.valueName().isEmpty())
+            valued << option.names();
+    }
+    QStringList result;
+    bool optionValueNext = false;
+    bool optionsEnded = false;
+    for (const QString& a : arguments) {
+        if (!optionsEnded && !optionValueNext && isNegativeNumber(a))
+            result << kProtected + a;
+        else
+            result << a;
+        optionsEnded = optionsEnded || a == "--";
+        optionValueNext =
+            !optionsEnded && a.startsWith("--") && !a.contains('=') && valued.contains(a.mid(2));
+    }
+    return result;
+}
+
+QStringList unprotect(QStringList positionalArguments) {
+    for (QString& a : positionalArguments) {
+        if (a.startsWith(kProtected))
+            a.remove(0, 1);
+    }
+    return positionalArguments;
 }
 
 std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out) {
@@ -103,7 +148,7 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     out.copies = parser.value("copies").toInt(&ok);
     if (!ok || out.copies < 1 || out.copies > kMaxCopies)
         return "--copies: 1 to 99, not '" + parser.value("copies").toStdString() + "'";
-    out.command = parser.positionalArguments();
+    out.command = unprotect(parser.positionalArguments());
     return std::nullopt;
 }
 

@@ -37,6 +37,12 @@ struct CliOptions {
 };
 
 void addCommonOptions(QCommandLineParser& parser);
+
+// A negative value is an argument, not a bundle of short options: "write 02 -100" would otherwise
+// read as -1 -0 -0. Such arguments are marked before parsing and unmarked in its result; the value
+// of an option ("--timeout -5") is left as it is.
+QStringList protectNegativeNumbers(const QStringList& arguments);
+QStringList unprotect(QStringList positionalArguments);
 // Fills `out` from a parsed command line; on a bad value returns the message to show.
 std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, CliOptions& out);
 

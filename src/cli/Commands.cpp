@@ -13,6 +13,7 @@ namespace {
 // A single register answer holds at most 16 data characters (20 bytes in all).
 constexpr std::size_t kValueTextLength = 16;
 constexpr std::size_t kCodeLength = 2;
+constexpr std::size_t kCodeColumnWidth = 4;
 constexpr std::size_t kTextColumnWidth = 28;
 constexpr std::size_t kInputColumnWidth = 24;
 
@@ -45,17 +46,20 @@ const char* signKindName(int kind) {
 void printDescription(const ConnectedUnit& unit, std::FILE* out) {
     const UnitDescription& d = unit.description;
     std::fprintf(out, "\nParameters (%d):\n", d.parameterCount);
+    std::fprintf(out, "   # code %s width  sign     decimal  range / value\n",
+                 localPadded("text", kTextColumnWidth).constData());
     for (int i = 0; i < d.parameterCount; ++i) {
         const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
         if (p.isHeading()) {
-            std::fprintf(out, "%4d    %s\n", i, local(p.text).constData());
+            std::fprintf(out, "%4d      %s\n", i, local(p.text).constData());
             continue;
         }
         const ParamFormat& f = p.format;
-        std::fprintf(out, "%4d %s   %s width %2d  %-8s decimal %2d  range %d .. %d", i,
-                     localPadded(p.code, kCodeLength).constData(),
+        const std::string decimal = f.decimalPos < 0 ? "-" : std::to_string(f.decimalPos);
+        std::fprintf(out, "%4d %s %s %5d  %-8s %7s  range %d .. %d", i,
+                     localPadded(p.code, kCodeColumnWidth).constData(),
                      localPadded(p.text, kTextColumnWidth).constData(), f.digits + 1,
-                     signKindName(f.signKind), f.decimalPos, f.minValue, f.maxValue);
+                     signKindName(f.signKind), decimal.c_str(), f.minValue, f.maxValue);
         if (!p.value.empty())
             std::fprintf(out, "  value %s", local(p.value).constData());
         std::fprintf(out, "\n");

@@ -22,7 +22,16 @@ int reportFailure(const SerialLink& link, std::FILE* err) {
     const LinkError& e = link.lastError();
     std::fprintf(err, "Error %d: %s (%s)\n", numberOf(e.result), local(e.description).constData(),
                  e.source.c_str());
+    hintAfterSilence(e.result, err);
     return kExitFailed;
+}
+
+void hintAfterSilence(Result result, std::FILE* err) {
+    if (result == Result::TimeoutHeader || result == Result::TimeoutData ||
+        result == Result::LineFailed)
+        std::fprintf(err,
+                     "Hint: check the unit address (--unit), baud rate (--baud), format "
+                     "(--format) and the cable; qu32-cli scan searches for the unit.\n");
 }
 
 FirmwareChoice FirmwareChooser::chooseFirmware(const std::vector<std::string>& names,
@@ -70,10 +79,11 @@ int UnitSession::describe() {
     if (!options_.firmware.empty() && !chooser_.asked())
         std::fprintf(err_, "Note: --firmware is not needed for this unit and was ignored.\n");
     if (r != Result::Ok) {
-        std::fprintf(
-            err_, "Reading the description failed (%d): %s\n", numberOf(r),
-            local(unit.lastMessage.empty() ? link_.lastError().description : unit.lastMessage)
-                .constData());
+        if (unit.lastMessage.empty())
+            return reportFailure(link_, err_);
+        std::fprintf(err_, "Error %d: %s (reading the description)\n", numberOf(r),
+                     local(unit.lastMessage).constData());
+        hintAfterSilence(r, err_);
         return kExitFailed;
     }
     unit.applyGroupRegisters();

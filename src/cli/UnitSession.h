@@ -21,6 +21,8 @@ std::string latin1(const QString& text);
 // "Error -4: Timeout during reading header. (Serial.Read_Parameter)"; the exit status of a
 // failed unit or line.
 int reportFailure(const SerialLink& link, std::FILE* err);
+// After a unit that kept silent: one line on what to check.
+void hintAfterSilence(Result result, std::FILE* err);
 
 // Stands in for the firmware choice: chooses the name given with --firmware, or, without one,
 // notes the names offered so that they can be listed. Messages go to the link's observer.

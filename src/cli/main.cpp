@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n%s\n", message.c_str(), kUsageLine);
         return cli::kExitUsage;
     };
-    if (!parser.parse(withSimulateValue(app.arguments())))
+    if (!parser.parse(cli::protectNegativeNumbers(withSimulateValue(app.arguments()))))
         return wrongOption(parser.errorText().toStdString());
     if (parser.isSet("help")) {
         std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
@@ -137,6 +137,9 @@ int main(int argc, char* argv[]) {
     }
     if (!link.openPort())
         return cli::kExitFailed;
+    // Whatever the command prints, it says first where and how it talked to the unit.
+    std::printf("%s\n", observer.settingsText().c_str());
+    std::fflush(stdout);
     if (opt.trace)
         std::fprintf(stderr, "%s\n", observer.settingsText().c_str());
     const int status = cli::runCommand(link, opt.command, stdout, stderr, commandOptions);

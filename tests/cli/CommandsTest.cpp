@@ -83,7 +83,9 @@ const CommandCase kCommands[] = {
      "Multi-read:          no\n",
      ""},
     {"tq593", "read 00", [](sim::SimUnit& u) { u.unplug(); }, 1, "",
-     "Error -4: Timeout during reading header. (Serial.Read_Parameter)\n"},
+     "Error -4: Timeout during reading header. (Serial.Read_Parameter)\nHint: check the unit "
+     "address (--unit), baud rate (--baud), format (--format) and the cable; qu32-cli scan "
+     "searches for the unit.\n"},
     {"tq593", "read zz", nullptr, 1, "", "Error -3: Unknown code. (Serial.Read_Parameter)\n"},
     {"tq593", "write 00 999999", nullptr, 1, "",
      "Error -2: Response is not ACK. (Transmit_Parameter)\n"},
@@ -140,8 +142,11 @@ TEST_F(Tq593, DescribeColumnsLineUpByCharacters) {
     const QString out = QString::fromLocal8Bit(r.out.data(), static_cast<qsizetype>(r.out.size()));
     EXPECT_TRUE(out.contains("\nParameters (73):\n")) << r.out;
     EXPECT_TRUE(out.contains(QString::fromUtf8("   7 St\u00f6rung\n")));
+    EXPECT_TRUE(out.contains("\n   0      Maschinendaten\n")) << r.out;
 
-    const QRegularExpression paramRow(R"(^ *\d+ \d\d   (.*?) *width )");
+    EXPECT_TRUE(out.contains(
+        QRegularExpression("\n   # code text {25}width  sign     decimal  range / value\n")));
+    const QRegularExpression paramRow(R"(^ *\d+ \d\d   (.*?) + \d+  (signed|unsigned|#) )");
     const QRegularExpression inputRow(R"(^ *\d+ (.*?) *((?: settable| external)+)$)");
     const QRegularExpression umlaut(QString::fromUtf8("[\u00e4\u00f6\u00fc\u00df]"));
     std::set<qsizetype> paramColumns;
@@ -151,7 +156,7 @@ TEST_F(Tq593, DescribeColumnsLineUpByCharacters) {
     for (const QString& line : out.split('\n')) {
         if (const auto m = paramRow.match(line); m.hasMatch()) {
             ++paramRows;
-            paramColumns.insert(m.capturedLength(0));
+            paramColumns.insert(m.capturedStart(2));
             umlautRows += m.captured(1).contains(umlaut);
         } else if (const auto i = inputRow.match(line); i.hasMatch()) {
             inputColumns.insert(i.capturedStart(2));

@@ -239,7 +239,7 @@ TEST_P(Trace, PrintsSettingsAndEveryFrame) {
     const TraceCase& c = GetParam();
     const Finished r = runProgram(QString("--simulate=tq593 --trace ") + c.options + " read 00");
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "00 = 02500\n");
+    EXPECT_EQ(r.out, QString(c.settings) + "\n00 = 02500\n");
     const QString time = R"((?=.{10} [TR]X ) *\d+\.\d{3} )";
     const QRegularExpression expected(
         QString("^%1\\n%2TX %3\\n%2RX 02 30 30 30 32 35 30 30 03 34 "
