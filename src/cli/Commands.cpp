@@ -5,6 +5,7 @@
 
 #include "cli/ParameterFileCommands.h"
 #include "cli/UnitSession.h"
+#include "cli/ValueCommands.h"
 
 namespace qu32::cli {
 
@@ -104,6 +105,12 @@ const char* commandSummary() {
            "  describe            identify the unit and print its whole description\n"
            "                      (--firmware NAME chooses the description of a unit that\n"
            "                      cannot be identified)\n"
+           "  values              every parameter with its value as the window shows it\n"
+           "                      and its range\n"
+           "  set CODE VALUE      change one parameter as the window does (the value as shown,\n"
+           "                      e.g. 3.00 or -12): checked against its range, written,\n"
+           "                      activated, stored in the EEPROM and read back\n"
+           "  store               store the unit's values in its EEPROM\n"
            "  save FILE           save the unit's parameter set in a parameter file\n"
            "                      (--comment TEXT: the file's comment)\n"
            "  load FILE           transmit a parameter file's set and read it back\n"
@@ -137,6 +144,9 @@ constexpr CommandShape kCommandShapes[] = {
     {"identify", 0, 0, false, "identify and describe take no arguments."},
     {"describe", 0, 0, false, "identify and describe take no arguments."},
     {"monitor", 0, 0, false, "monitor takes no arguments."},
+    {"values", 0, 0, false, "values takes no arguments."},
+    {"set", 2, 0, true, "set takes a register code and a value."},
+    {"store", 0, 0, false, "store takes no arguments."},
     {"save", 1, 0, false, "save takes one file name."},
     {"load", 1, 0, false, "load takes one file name."},
     {"show", 1, 0, false, "show takes one file name."},
@@ -213,6 +223,12 @@ int runCommand(SerialLink& link, const QStringList& command, std::FILE* out, std
     }
     if (verb == "identify" || verb == "describe")
         return identifyAndDescribe(link, verb == "describe", out, err, options);
+    if (verb == "values")
+        return listValues(link, options, out, err);
+    if (verb == "set")
+        return setValue(link, code, latin1(command[2]), options, out, err);
+    if (verb == "store")
+        return storeValues(link, options, out, err);
     if (verb == "save")
         return saveParameterSet(link, fileName(command[1]), options, out, err);
     if (verb == "load")

@@ -1,7 +1,5 @@
 #include "cli/ParameterFileCommands.h"
 
-#include <unistd.h>
-
 #include <QFile>
 #include <chrono>
 #include <ctime>
@@ -21,9 +19,6 @@ namespace qu32::cli {
 
 namespace {
 
-// As the main window: six attempts to read a value, five to write one.
-constexpr int kReadAttempts = 6;
-constexpr int kWriteAttempts = 5;
 constexpr int kActivateSettleMs = 100;
 constexpr int kAfterReopenMs = 200;
 constexpr char kCommandValue[] = "1";
@@ -80,41 +75,6 @@ std::optional<FileSet> readFileSet(const std::string& path, std::FILE* err) {
     return std::nullopt;
 }
 
-int realRows(const std::vector<Parameter>& rows) {
-    int n = 0;
-    for (const Parameter& p : rows)
-        n += p.isHeading() ? 0 : 1;
-    return n;
-}
-
-// The last outcome of up to `attempts` tries of `request`, stopping at the first success.
-template <typename Request>
-Result withRetries(int attempts, Request request) {
-    Result last = Result::TimeoutHeader;
-    retry(attempts, [&](int) -> std::optional<Result> {
-        last = request();
-        return last == Result::Ok ? std::optional(last) : std::nullopt;
-    });
-    return last;
-}
-
-// "n/N" on standard error, overwritten in place on a terminal.
-void progress(std::FILE* err, const char* what, int done, int total) {
-    const bool terminal = isatty(fileno(err)) != 0;
-    if (terminal || done == total)
-        std::fprintf(err, "%s%s %d/%d%s", terminal ? "\r" : "", what, done, total,
-                     done == total ? "\n" : "");
-    std::fflush(err);
-}
-
-Result readWithRetries(SerialLink& link, const std::string& code, std::string& text) {
-    return withRetries(kReadAttempts, [&] { return link.readRegister(code, text); });
-}
-
-Result writeWithRetries(SerialLink& link, const std::string& code, const std::string& value) {
-    return withRetries(kWriteAttempts, [&] { return link.writeRegister(code, value); });
-}
-
 struct Difference {
     const Parameter* row;
     std::string unitValue;
@@ -158,32 +118,6 @@ std::optional<std::vector<Difference>> compareWithUnit(SerialLink& link,
     return differences;
 }
 
-// Identifies and describes the unit and reads every value into its description, as Read all
-// does. kExitDone, or the exit status with the failure reported.
-int readAllValues(SerialLink& link, UnitSession& session, std::FILE* err) {
-    if (!session.identify())
-        return kExitFailed;
-    if (const int status = session.describe(); status != kExitDone)
-        return status;
-    UnitDescription& d = session.unit.description;
-    std::vector<Parameter> rows(d.parameters.begin(), d.parameters.begin() + d.parameterCount);
-    const int total = realRows(rows);
-    int done = 0;
-    for (int i = 0; i < d.parameterCount; ++i) {
-        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
-        if (p.isHeading()) {
-            p.value.clear();
-            continue;
-        }
-        std::string text;
-        if (readWithRetries(link, p.code, text) != Result::Ok)
-            return reportFailure(link, err);
-        p.value = formatValue(text, p.format);
-        progress(err, "Reading values", ++done, total);
-    }
-    return kExitDone;
-}
-
 }  // namespace
 
 std::string fileName(const QString& argument) {
@@ -198,7 +132,7 @@ int saveParameterSet(SerialLink& link, const std::string& path, const CommandOpt
     }
     UnitSession session(link, options, err);
     // Nothing is written unless every value was read: a file with holes is no backup.
-    if (const int status = readAllValues(link, session, err); status != kExitDone)
+    if (const int status = session.readAllValues(); status != kExitDone)
         return status;
     const UnitDescription& d = session.unit.description;
     const UnitIdentity& id = session.unit.identity;
@@ -355,7 +289,7 @@ int showParameterFile(const std::string& path, std::FILE* out, std::FILE* err) {
 int printUnitParameterSet(SerialLink& link, const CommandOptions& options, std::FILE* out,
                           std::FILE* err) {
     UnitSession session(link, options, err);
-    if (const int status = readAllValues(link, session, err); status != kExitDone)
+    if (const int status = session.readAllValues(); status != kExitDone)
         return status;
     const UnitIdentity& id = session.unit.identity;
     ListingHeader header;

@@ -1,6 +1,56 @@
 #include "cli/UnitSession.h"
 
+#include <unistd.h>
+
+#include <optional>
+
+#include "serial/Retry.h"
+#include "unit/ValueEncoding.h"
+
 namespace qu32::cli {
+
+namespace {
+
+// As the main window: six attempts to read a value, five to write one.
+constexpr int kReadAttempts = 6;
+constexpr int kWriteAttempts = 5;
+
+// The last outcome of up to `attempts` tries of `request`, stopping at the first success.
+template <typename Request>
+Result withRetries(int attempts, Request request) {
+    Result last = Result::TimeoutHeader;
+    retry(attempts, [&](int) -> std::optional<Result> {
+        last = request();
+        return last == Result::Ok ? std::optional(last) : std::nullopt;
+    });
+    return last;
+}
+
+}  // namespace
+
+int realRows(const std::vector<Parameter>& rows) {
+    int n = 0;
+    for (const Parameter& p : rows)
+        n += p.isHeading() ? 0 : 1;
+    return n;
+}
+
+// "n/N" on standard error, overwritten in place on a terminal.
+void progress(std::FILE* err, const char* what, int done, int total) {
+    const bool terminal = isatty(fileno(err)) != 0;
+    if (terminal || done == total)
+        std::fprintf(err, "%s%s %d/%d%s", terminal ? "\r" : "", what, done, total,
+                     done == total ? "\n" : "");
+    std::fflush(err);
+}
+
+Result readWithRetries(SerialLink& link, const std::string& code, std::string& text) {
+    return withRetries(kReadAttempts, [&] { return link.readRegister(code, text); });
+}
+
+Result writeWithRetries(SerialLink& link, const std::string& code, const std::string& value) {
+    return withRetries(kWriteAttempts, [&] { return link.writeRegister(code, value); });
+}
 
 QByteArray local(const std::string& latin1) {
     return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toLocal8Bit();
@@ -94,6 +144,30 @@ void UnitSession::learnRegisters() {
     // A unit that needs a choice nobody made keeps the registers of its group.
     selection_.selectDescription();
     unit.applyGroupRegisters();
+}
+
+int UnitSession::readAllValues() {
+    if (!identify())
+        return kExitFailed;
+    if (const int status = describe(); status != kExitDone)
+        return status;
+    UnitDescription& d = unit.description;
+    std::vector<Parameter> rows(d.parameters.begin(), d.parameters.begin() + d.parameterCount);
+    const int total = realRows(rows);
+    int done = 0;
+    for (int i = 0; i < d.parameterCount; ++i) {
+        Parameter& p = d.parameters[static_cast<std::size_t>(i)];
+        if (p.isHeading()) {
+            p.value.clear();
+            continue;
+        }
+        std::string text;
+        if (readWithRetries(link_, p.code, text) != Result::Ok)
+            return reportFailure(link_, err_);
+        p.value = formatValue(text, p.format);
+        progress(err_, "Reading values", ++done, total);
+    }
+    return kExitDone;
 }
 
 }  // namespace qu32::cli

@@ -24,6 +24,14 @@ int reportFailure(const SerialLink& link, std::FILE* err);
 // After a unit that kept silent: one line on what to check.
 void hintAfterSilence(Result result, std::FILE* err);
 
+// Reads and writes a register as the main window does, with its retries.
+Result readWithRetries(SerialLink& link, const std::string& code, std::string& text);
+Result writeWithRetries(SerialLink& link, const std::string& code, const std::string& value);
+// The rows that are not headings.
+int realRows(const std::vector<Parameter>& rows);
+// "Reading values 12/62" on standard error, overwritten in place on a terminal.
+void progress(std::FILE* err, const char* what, int done, int total);
+
 // Stands in for the firmware choice: chooses the name given with --firmware, or, without one,
 // notes the names offered so that they can be listed. Messages go to the link's observer.
 class FirmwareChooser : public OperatorObserver {
@@ -64,6 +72,9 @@ class UnitSession {
     // Only what the unit's firmware brings along (for a file's rows, which need the unit's
     // command registers but not its description).
     void learnRegisters();
+    // Identifies, describes and reads every value into the description, as Read all does;
+    // kExitDone, or the exit status with the failure reported.
+    int readAllValues();
 
     ConnectedUnit unit;
 

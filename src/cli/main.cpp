@@ -73,8 +73,8 @@ int main(int argc, char* argv[]) {
     cli::addCommonOptions(parser);
     parser.addPositionalArgument(
         "command",
-        "read, write, status, version, identify, describe, monitor, save, load, diff, show or "
-        "print "
+        "read, write, status, version, identify, describe, values, set, store, monitor, save, "
+        "load, diff, show or print "
         "(see above).",
         "COMMAND [ARGS...]");
     // parse() rather than process(): a wrong command line is status 2, which process() does

@@ -19,6 +19,7 @@
 
 #include "support/LinkFixture.h"
 #include "support/TempFolder.h"
+#include "unit/ValueEncoding.h"
 
 namespace qu32::test {
 namespace {
@@ -131,6 +132,37 @@ TEST_F(Tq593, WrittenValueIsReadBack) {
     EXPECT_EQ(r.out, "05 written: -0042\n");
     EXPECT_EQ(unit.registerValue("05"), "-0042");
     EXPECT_EQ(run("read 05").out, "05 = -0042\n");
+}
+
+// set works like Enter in the window's list; a value it cannot send never reaches the unit.
+TEST_F(Tq593, SetChecksTheTypedValueThenWritesStoresAndReadsBack) {
+    const Outcome r = run("set 05 -12.5");
+    ASSERT_EQ(r.status, cli::kExitDone) << r.err;
+    EXPECT_EQ(r.out, "05 Nullpunkt-Offset: -0015.0 -> -0012.5, stored in the EEPROM\n");
+    EXPECT_EQ(
+        formatValue(unit.registerValue("05").value_or(""), {6, kSignKindSigned, 5, -9999, 9999}),
+        "-0012.5");
+
+    const Outcome outside = run("set 05 1000.0");
+    EXPECT_EQ(outside.status, cli::kExitUsage);
+    EXPECT_EQ(outside.err,
+              "05 Nullpunkt-Offset: '1000.0' is outside the range -999.9 .. 999.9. Nothing was "
+              "sent.\n");
+    EXPECT_EQ(
+        formatValue(unit.registerValue("05").value_or(""), {6, kSignKindSigned, 5, -9999, 9999}),
+        "-0012.5");
+    EXPECT_EQ(run("set 7x 1").status, cli::kExitUsage);
+}
+
+TEST_F(Tq593, ValuesShowsEveryParameterAsTheWindowDoes) {
+    const Outcome r = run("values");
+    ASSERT_EQ(r.status, cli::kExitDone) << r.err;
+    const QString out = QString::fromLocal8Bit(r.out.data(), static_cast<qsizetype>(r.out.size()));
+    EXPECT_TRUE(
+        out.contains(QRegularExpression("\\n  Nullpunkt-Offset +05 +-0015\\.0 +-999\\.9 \\.\\. "
+                                        "999\\.9\\n")))
+        << r.out;
+    EXPECT_TRUE(out.contains("\nMaschinendaten\n")) << r.out;
 }
 
 // Texts are Latin-1 and printed in the terminal's encoding, where an umlaut takes two bytes: the
