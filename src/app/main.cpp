@@ -59,15 +59,7 @@ bool readOptions(const QCommandLineParser& parser, Options& out) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("qu32");
-    QApplication::setApplicationVersion(QStringLiteral(QU32_VERSION));
-    QApplication::setWindowIcon(programIcon());
-
-    QCommandLineParser parser;
+void describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         "Sets up and watches a control unit on a serial line.\n\n"
         "The COM port, baud rate, serial format and unit number come from Qu32_Config.xml in "
@@ -88,6 +80,38 @@ int main(int argc, char* argv[]) {
          "program's folder).",
          "DIR"},
     });
+}
+
+// Help and version need no window, so they work without a display too.
+bool asksForHelpOrVersion(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "-h" || a == "--help" || a == "--help-all" || a == "-v" || a == "--version" ||
+            a == "-?")
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName("qu32");
+        QCoreApplication::setApplicationVersion(QStringLiteral(QU32_VERSION));
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(withSimulateValue(app.arguments()));  // prints and exits
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("qu32");
+    QApplication::setApplicationVersion(QStringLiteral(QU32_VERSION));
+    QApplication::setWindowIcon(programIcon());
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(withSimulateValue(app.arguments()));
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "Unexpected argument '%s'.\n",
