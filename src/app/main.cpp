@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -31,6 +32,7 @@ struct Options {
     bool simulate = false;
     std::string simulateModel = kDefaultSimulatedModel;
     std::string programFolder;
+    bool protocolTrace = false;
 };
 
 bool readOptions(const QCommandLineParser& parser, Options& out) {
@@ -51,6 +53,7 @@ bool readOptions(const QCommandLineParser& parser, Options& out) {
         std::fprintf(stderr, "%s\n", unknownModelMessage(out.simulateModel).c_str());
         return false;
     }
+    out.protocolTrace = parser.isSet("protocol-trace");
     out.programFolder = programFolderFrom(parser);
     if (out.programFolder.empty()) {
         std::fprintf(stderr, "--program-folder: a folder is needed\n");
@@ -75,6 +78,8 @@ void describeOptions(QCommandLineParser& parser) {
          "MODEL"},
         {"port", "Point COM port N at DEVICE for this run (repeatable), e.g. 1=/dev/ttyUSB0.",
          "N=DEVICE"},
+        {"protocol-trace",
+         "Open the protocol trace window at start (also Tools > Protocol Trace)."},
         {kProgramFolderOption,
          "Folder of the configuration file, the description files and the icon (default: the "
          "program's folder).",
@@ -149,6 +154,11 @@ int main(int argc, char* argv[]) {
     if (logic.isClosed())
         return 1;
     window.show();
+    if (options.protocolTrace)
+        window.showProtocolTrace();
+    // For the start-up benchmark: one line once the window is up and the event loop runs.
+    if (qEnvironmentVariableIsSet("QU32_REPORT_SHOWN"))
+        QTimer::singleShot(0, [] { std::fprintf(stderr, "window shown\n"); });
 
     // With a simulated unit, standard input takes its console commands, so the window can be
     // watched following a unit that goes away or is replaced.

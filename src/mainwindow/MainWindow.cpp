@@ -105,6 +105,12 @@ MainWindow::MainWindow(SerialPort& port, EventLoop& loop, Dialogs& dialogs, Port
     fileCommands.opened = [this](bool converted) { showOpenedFile(converted); };
     fileCommands.pause = [this](int ms) { loop_.wait(ms); };
     commands.printList = [this] { fileCommands.print(std::chrono::system_clock::now()); };
+    link.setTrace([this](bool sent, const Bytes& bytes) {
+        protocolTrace.frame(static_cast<double>(loop_.nowMs()), sent, bytes);
+    });
+    link.setErrorTrace([this](const LinkError& error) {
+        protocolTrace.error(static_cast<double>(loop_.nowMs()), error);
+    });
 }
 
 MainWindow::~MainWindow() {

@@ -11,6 +11,7 @@
 #include "mainwindow/IoDisplay.h"
 #include "mainwindow/MainWindowControls.h"
 #include "mainwindow/ParameterList.h"
+#include "mainwindow/ProtocolTrace.h"
 #include "mainwindow/ValueDisplay.h"
 #include "mainwindow/WindowObserver.h"
 #include "operations/OperationHost.h"
@@ -98,6 +99,8 @@ class MainWindow {
     ValueDisplay valueDisplay;
     IoDisplay io;
     ParameterList list;
+    // Every frame and link error, for the protocol trace window.
+    ProtocolTrace protocolTrace;
     // Producers and menu handlers; the Qt window calls them.
     Commands commands{*this};
 

@@ -53,6 +53,7 @@ MainWindowControls::MainWindowControls() {
     caption(toolsMenu, "&Tools");
     caption(reinitEntry, "ReInit");
     caption(developEntry, "develop");
+    caption(traceEntry, "Protocol &Trace");
     caption(helpMenu, "&?");
     caption(infoEntry, "&Info ...");
     caption(monitorTitle, "DIFFERENTIAL COUNTER");

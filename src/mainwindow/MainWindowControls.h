@@ -83,6 +83,7 @@ struct MainWindowControls {
     Control toolsMenu{Control::Kind::MenuEntry, "toolsMenu"};
     Control reinitEntry{Control::Kind::MenuEntry, "reinitEntry"};
     Control developEntry{Control::Kind::MenuEntry, "developEntry"};
+    Control traceEntry{Control::Kind::MenuEntry, "traceEntry"};
     Control helpMenu{Control::Kind::MenuEntry, "helpMenu"};
     Control infoEntry{Control::Kind::MenuEntry, "infoEntry"};
 };
@@ -118,7 +119,7 @@ void MainWindowControls::forEachControl(F f) {
         f(*c);
     for (Control* c : {&fileMenu, &openEntry, &closeEntry, &saveEntry, &saveAsEntry, &printEntry,
                        &disableEntry, &exitEntry, &commsMenu, &serialSettingsEntry, &toolsMenu,
-                       &reinitEntry, &developEntry, &helpMenu, &infoEntry})
+                       &reinitEntry, &developEntry, &traceEntry, &helpMenu, &infoEntry})
         f(*c);
 }
 

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "qt/ProtocolTraceWindow.h"
 #include "qt/QtControlMirror.h"
 #include "settings/ConfigFile.h"
 
@@ -374,6 +375,7 @@ void MainWindowWidget::buildMenus() {
     addAction(*tools, controls.reinitEntry, [&commands] { commands.reinitClicked(); });
     // Never shown; it exists so that the logic can keep it hidden.
     addAction(*tools, controls.developEntry, [] {});
+    addAction(*tools, controls.traceEntry, [this] { showProtocolTrace(); });
 
     QMenu* help = addMenu(controls.helpMenu);
     addAction(*help, controls.infoEntry, [&commands] { commands.infoClicked(); });
@@ -393,6 +395,19 @@ void MainWindowWidget::placeHeadings(ScreenSize screen) {
         heading->setGeometry(g.left, g.top, g.width, g.height);
         headings_[column] = heading;
     }
+}
+
+ProtocolTraceWindow& MainWindowWidget::showProtocolTrace() {
+    if (!traceWindow_) {
+        traceWindow_ = new ProtocolTraceWindow(logic_.protocolTrace, this);
+        traceWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        traceWindow_->setWindowIcon(windowIcon());
+    }
+    traceWindow_->show();
+    traceWindow_->raise();
+    traceWindow_->activateWindow();
+    traceWindow_->refresh();
+    return *traceWindow_;
 }
 
 QWidget* MainWindowWidget::widgetOf(const Control& control) const {

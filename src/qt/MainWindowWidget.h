@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -16,6 +17,8 @@ class QPushButton;
 class QScrollBar;
 
 namespace qu32 {
+
+class ProtocolTraceWindow;
 
 // A key as the window logic takes it: the key code with Shift and Ctrl, and the ISO-8859-1
 // character it types. Only printable characters and Enter ('\r') count as typed; Backspace, Tab
@@ -47,6 +50,8 @@ class MainWindowWidget : public QMainWindow {
     QAction* actionOf(const Control& control) const;
     QScrollBar* scrollBar() const { return scrollBar_; }
     const std::vector<QMenu*>& menus() const { return menus_; }
+    // Tools > Protocol Trace: the one trace window, opened or brought to the front.
+    ProtocolTraceWindow& showProtocolTrace();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +76,7 @@ class MainWindowWidget : public QMainWindow {
     std::vector<std::pair<const Control*, QWidget*>> widgets_;
     std::vector<std::pair<const Control*, QAction*>> actions_;
     std::vector<QMenu*> menus_;
+    QPointer<ProtocolTraceWindow> traceWindow_;
     bool inCloseEvent_ = false;
 };
 

@@ -192,6 +192,8 @@ Result SerialLink::fail(Transaction transaction, Result result, const std::strin
     lastError_.result = result;
     lastError_.description = std::string(messageOf(result)) + detail;
     lastError_.source = sourceOf(transaction);
+    if (errorTrace_)
+        errorTrace_(lastError_);
     return result;
 }
 

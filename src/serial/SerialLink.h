@@ -73,6 +73,10 @@ class SerialLink {
     void setTrace(std::function<void(bool sent, const Bytes& bytes)> trace) {
         trace_ = std::move(trace);
     }
+    // Diagnostics: every failure of a transaction, as lastError() then holds it.
+    void setErrorTrace(std::function<void(const LinkError& error)> trace) {
+        errorTrace_ = std::move(trace);
+    }
 
   private:
     class WaitScope;
@@ -97,6 +101,7 @@ class SerialLink {
     bool answerTimedOut_ = false;
     LinkError lastError_;
     std::function<void(bool, const Bytes&)> trace_;
+    std::function<void(const LinkError&)> errorTrace_;
 };
 
 }  // namespace qu32
