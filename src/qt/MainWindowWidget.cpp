@@ -23,6 +23,7 @@
 #include <QScrollBar>
 
 #include "qt/QtControlMirror.h"
+#include "qt/QtSerialSettingsDialog.h"
 #include "settings/ConfigFile.h"
 
 namespace qu32 {
@@ -204,6 +205,7 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
             logic_.list.onFocusGained();
     };
     logic_.onClosed = [this] { closedByLogic(); };
+    attachSerialSettings(logic_, *this);
 }
 
 MainWindowWidget::~MainWindowWidget() {
