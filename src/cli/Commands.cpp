@@ -109,7 +109,11 @@ const char* commandSummary() {
            "  diff FILE           compare a parameter file with the connected unit\n"
            "  monitor             follow the unit like the main window and print each polling\n"
            "                      pass (with --simulate, standard input takes unplug, replug,\n"
-           "                      model NAME, status and quit)\n";
+           "                      model NAME, status and quit)\n"
+           "  ports               list the serial ports and why one cannot be used\n"
+           "  scan                search the port for the unit: --units, --bauds, --formats\n"
+           "                      choose what to try, --timeout MS shortens each read\n"
+           "                      (100 ms), --all lists every combination that answers\n";
 }
 
 namespace {
@@ -133,6 +137,9 @@ constexpr CommandShape kCommandShapes[] = {
     {"load", 1, false, "load takes one file name."},
     {"show", 1, false, "show takes one file name."},
     {"diff", 1, false, "diff takes one file name."},
+    {"ports", 0, false, "ports takes no arguments."},
+    {"scan", 0, false,
+     "scan takes no arguments; --units, --bauds and --formats choose what to try."},
 };
 
 }  // namespace
