@@ -129,12 +129,5 @@ TEST_F(CliScan, PortsExplainsEachPort) {
               "COM13 is a number given for this listing only; --port 13=/dev/ttyUSB7 keeps it\n");
 }
 
-TEST(CliScanCommandLine, PortsAndScanTakeNoArguments) {
-    EXPECT_FALSE(cli::commandError({"ports"}).has_value());
-    EXPECT_FALSE(cli::commandError({"scan"}).has_value());
-    EXPECT_TRUE(cli::commandError({"scan", "1"}).has_value());
-    EXPECT_TRUE(cli::commandError({"ports", "x"}).has_value());
-}
-
 }  // namespace
 }  // namespace qu32::test

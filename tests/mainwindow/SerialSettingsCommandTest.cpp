@@ -11,7 +11,9 @@ class FixedPortLister : public PortLister {
         com1.device = "/dev/ttyS0";
         SerialDeviceInfo com2;
         com2.device = "/dev/ttyS1";
-        return std::vector<SerialDeviceInfo>{com1, com2};
+        SerialDeviceInfo adapter;
+        adapter.device = "/dev/ttyUSB4";
+        return std::vector<SerialDeviceInfo>{com1, com2, adapter};
     }
 };
 
@@ -82,8 +84,11 @@ TEST_F(SerialSettingsCommand, AScanFindsTheUnitAndOkReconnectsWithItsSettings) {
     ASSERT_TRUE(runUntil([&] { return connected(); }, 60000));
 
     window.unload();
-    EXPECT_NE(configText().find("ComPort=\"Com1\" Baud=\"19200\" Setting=\"o,7,1\" UnitId=\"23\""),
+    const std::string config = configText();
+    EXPECT_NE(config.find("ComPort=\"Com1\" Baud=\"19200\" Setting=\"o,7,1\" UnitId=\"23\""),
               std::string::npos);
+    EXPECT_NE(config.find("<Port Com=\"13\" Device=\"/dev/ttyUSB4\" />"), std::string::npos)
+        << "the number given to the adapter is kept with Ok: " << config;
 }
 
 // A port that does not open any more: the dialog still closes, the settings are the program's,
@@ -102,6 +107,7 @@ TEST_F(SerialSettingsCommand, TheDialogClosesEvenWhenThePortDoesNotReopen) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_TRUE(dialogs.shown[0].text.starts_with("Unable to open COM 2")) << dialogs.shown[0].text;
     EXPECT_EQ(window.serial.comPort, -1);
+    EXPECT_FALSE(portMap.device(13).has_value()) << "not confirmed";
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(window.state(), CycleState::Init);
     EXPECT_TRUE(window.mainTimer().enabled());
