@@ -425,10 +425,10 @@ void SerialSettingsDialog::scanEnded(const std::string& message, bool completed)
 }
 
 void layoutSerialSettings(SerialSettingsDialog& d) {
-    constexpr int kLabelLeft = 16, kLabelWidth = 110, kFieldLeft = 130, kFieldWidth = 170;
+    constexpr int kLabelLeft = 16, kLabelWidth = 104, kFieldLeft = 122, kFieldWidth = 218;
     constexpr int kRowHeight = 24, kFirstRow = 32, kRowStep = 32;
-    d.window.setGeometry({0, 0, 600, 530});
-    d.settingsFrame.setGeometry({8, 8, 300, 250});
+    d.window.setGeometry({0, 0, 660, 530});
+    d.settingsFrame.setGeometry({8, 8, 340, 250});
     Control* labels[] = {&d.portLabel, &d.baudLabel, &d.formatLabel, &d.unitLabel};
     Control* fields[] = {&d.portList.control, &d.baudList.control, &d.formatList.control,
                          &d.unitField};
@@ -437,28 +437,26 @@ void layoutSerialSettings(SerialSettingsDialog& d) {
         labels[row]->setGeometry({kLabelLeft, top, kLabelWidth, kRowHeight});
         fields[row]->setGeometry({kFieldLeft, top, kFieldWidth, kRowHeight});
     }
-    d.formatList.control.setGeometry(
-        {kFieldLeft - 10, kFirstRow + 2 * kRowStep, kFieldWidth + 10, kRowHeight});
     d.unitField.setGeometry({kFieldLeft, kFirstRow + 3 * kRowStep, 60, kRowHeight});
     d.unitSpin.setGeometry({kFieldLeft + 62, kFirstRow + 3 * kRowStep, 20, kRowHeight});
-    d.okButton.setGeometry({16, 172, 100, 30});
-    d.defaultsButton.setGeometry({124, 172, 176, 30});
-    d.updateButton.setGeometry({16, 212, 284, 30});
+    d.okButton.setGeometry({16, 172, 110, 30});
+    d.defaultsButton.setGeometry({134, 172, 206, 30});
+    d.updateButton.setGeometry({16, 212, 324, 30});
 
-    d.scanFrame.setGeometry({316, 8, 276, 250});
-    d.scanOptionsFrame.setGeometry({328, 30, 252, 110});
-    d.scanUnits.control.setGeometry({344, 54, 220, 24});
-    d.scanBauds.control.setGeometry({344, 80, 220, 24});
-    d.scanFormats.control.setGeometry({344, 106, 220, 24});
-    d.startScanButton.setGeometry({328, 152, 122, 30});
-    d.abortScanButton.setGeometry({458, 152, 122, 30});
-    d.progress.setGeometry({328, 196, 252, 22});
+    d.scanFrame.setGeometry({356, 8, 296, 250});
+    d.scanOptionsFrame.setGeometry({368, 30, 272, 110});
+    d.scanUnits.control.setGeometry({384, 54, 240, 24});
+    d.scanBauds.control.setGeometry({384, 80, 240, 24});
+    d.scanFormats.control.setGeometry({384, 106, 240, 24});
+    d.startScanButton.setGeometry({368, 152, 132, 30});
+    d.abortScanButton.setGeometry({508, 152, 132, 30});
+    d.progress.setGeometry({368, 196, 272, 22});
 
-    d.logFrame.setGeometry({8, 266, 584, 230});
-    d.log.setGeometry({16, 288, 568, 200});
+    d.logFrame.setGeometry({8, 266, 644, 230});
+    d.log.setGeometry({16, 288, 628, 200});
     d.portStatus.setGeometry({0, 504, 150, 26});
-    d.settingsStatus.setGeometry({150, 504, 250, 26});
-    d.unitStatus.setGeometry({400, 504, 200, 26});
+    d.settingsStatus.setGeometry({150, 504, 280, 26});
+    d.unitStatus.setGeometry({430, 504, 230, 26});
 }
 
 }  // namespace qu32
