@@ -350,8 +350,8 @@ bool QtSerialSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
     for (auto& [list, combo] : combos_) {
         if (watched != combo && watched != combo->lineEdit())
             continue;
-        ChoiceList& choice = const_cast<ChoiceList&>(*list);
-        if (enter) {
+        ChoiceList& choice = *list;
+        if (enter && list != &logic_.portList) {
             choice.text = toLatin1(combo->currentText());
             logic_.enterPressed(choice);
             afterAction();

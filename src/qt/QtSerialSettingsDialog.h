@@ -56,7 +56,7 @@ class QtSerialSettingsDialog : public QDialog {
     QStatusBar* statusBar_ = nullptr;
     std::vector<std::pair<const Control*, QWidget*>> widgets_;
     std::vector<std::pair<const Control*, QAction*>> actions_;
-    std::vector<std::pair<const ChoiceList*, QComboBox*>> combos_;
+    std::vector<std::pair<ChoiceList*, QComboBox*>> combos_;
     std::vector<std::pair<CheckBox*, QCheckBox*>> checks_;
     QLineEdit* unitField_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
