@@ -123,7 +123,11 @@ const char* commandSummary() {
            "                      connected unit's values (--copies N: copies in the PDF)\n"
            "  monitor             follow the unit like the main window and print each polling\n"
            "                      pass (with --simulate, standard input takes unplug, replug,\n"
-           "                      model NAME, status and quit)\n";
+           "                      model NAME, status and quit)\n"
+           "  ports               list the serial ports and why one cannot be used\n"
+           "  scan                search the port for the unit: --units, --bauds, --formats\n"
+           "                      choose what to try, --timeout MS shortens each read\n"
+           "                      (100 ms), --all lists every combination that answers\n";
 }
 
 namespace {
@@ -152,6 +156,9 @@ constexpr CommandShape kCommandShapes[] = {
     {"show", 1, 0, false, "show takes one file name."},
     {"diff", 1, 0, false, "diff takes one file name."},
     {"print", 0, 1, false, "print takes at most one file name."},
+    {"ports", 0, 0, false, "ports takes no arguments."},
+    {"scan", 0, 0, false,
+     "scan takes no arguments; --units, --bauds and --formats choose what to try."},
 };
 
 }  // namespace

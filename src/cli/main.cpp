@@ -12,9 +12,12 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleObserver.h"
 #include "cli/Monitor.h"
+#include "cli/PortCommands.h"
+#include "cli/ScanCommand.h"
 #include "qt/CommandLine.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtEventLoop.h"
+#include "qt/QtPortLister.h"
 #include "qt/QtSerialPort.h"
 #include "qt/SimulatedUnit.h"
 #include "serial/SerialLink.h"
@@ -71,10 +74,11 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addVersionOption();
     cli::addCommonOptions(parser);
+    cli::addScanOptions(parser);
     parser.addPositionalArgument(
         "command",
         "read, write, status, version, identify, describe, values, set, store, monitor, save, "
-        "load, diff, show or print "
+        "load, diff, show, print, ports or scan "
         "(see above).",
         "COMMAND [ARGS...]");
     // parse() rather than process(): a wrong command line is status 2, which process() does
@@ -120,6 +124,11 @@ int main(int argc, char* argv[]) {
     }
     if (monitor)
         return cli::runMonitor(opt, simulated.get());
+    if (opt.command.front() == "ports") {
+        QtSerialPort port(opt.portMap);
+        QtPortLister lister(&opt.portMap);
+        return cli::runPortsCommand(lister, opt.portMap, port, stdout);
+    }
 
     QtEventLoop loop;
     QtSerialPort port(opt.portMap);
@@ -134,6 +143,11 @@ int main(int argc, char* argv[]) {
             const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             std::fprintf(stderr, "%s\n", formatTraceLine(ms, sent, bytes).c_str());
         });
+    }
+    if (opt.command.front() == "scan") {
+        port.setPortNumber(opt.serial.comPort);
+        return cli::runScanCommand(link, cli::readScanOptions(parser, opt.timeoutMs), stdout,
+                                   stderr);
     }
     if (!link.openPort())
         return cli::kExitFailed;

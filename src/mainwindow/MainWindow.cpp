@@ -43,6 +43,12 @@ bool isNumeric(const std::string& s) {
     return true;
 }
 
+// Stands in for the machine's device list where none was attached.
+class NoPortList : public PortLister {
+  public:
+    std::optional<std::vector<SerialDeviceInfo>> listDevices() override { return std::nullopt; }
+};
+
 }  // namespace
 
 // What the operations may use of the window, and nothing more.
@@ -253,13 +259,8 @@ bool MainWindow::runGuiCommand(GuiCommand command, Control& entry) {
             controls.saveEntry.setEnabled(true);
             refreshCaption();
             return true;
-        // The settings dialog belongs to its own code; until it is attached the command does
-        // nothing rather than pretend.
         case GuiCommand::SerialSettings:
-            if (!commands.showSerialSettings)
-                return false;
-            commands.showSerialSettings();
-            return true;
+            return openSerialSettings();
         case GuiCommand::Reinitialise:
             reinitialise();
             return true;
@@ -268,6 +269,46 @@ bool MainWindow::runGuiCommand(GuiCommand command, Control& entry) {
             return true;
     }
     return false;
+}
+
+// The settings dialog takes the line: the port is closed and the main cycle rests until the
+// dialog gives the settings back. Until a window can show it, the command does nothing rather
+// than pretend.
+bool MainWindow::openSerialSettings() {
+    if (settingsDialog_ && settingsDialog_->isLoaded())
+        return true;
+    if (!commands.showSerialSettings)
+        return false;
+    trapped([&] {
+        if (port_.isOpen())
+            port_.close();
+    });
+    state_ = CycleState::Disabled;
+    static NoPortList noPortList;
+    settingsDialog_ = std::make_unique<SerialSettingsDialog>(
+        link, portLister != nullptr ? *portLister : noPortList, portMap);
+    settingsDialog_->closed = [this] { serialSettingsClosed(); };
+    settingsDialog_->load();
+    commands.showSerialSettings();
+    return true;
+}
+
+// The port opens with the settings the dialog gave back; whether or not it does, the main cycle
+// starts again from probing and reports a closed port through its own errors.
+void MainWindow::serialSettingsClosed() {
+    if (useConfigFile) {
+        for (const PortMap::Entry& pairing : settingsDialog_->keptPairings())
+            trapped([&] { config.rememberPortPairing(pairing.com, pairing.device); });
+    }
+    trapped([&] { link.openPort(); });
+    trapped([&] {
+        if (!port_.isOpen())
+            port_.open();
+    });
+    state_ = CycleState::Init;
+    controls.disableEntry.setCaption(kDisableCommunicationCaption);
+    trapped([&] { refreshCaption(); });
+    mainTimer_->setEnabled(true);
 }
 
 void MainWindow::openParameterFile() {

@@ -21,12 +21,14 @@
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "platform/Files.h"
+#include "platform/PortLister.h"
 #include "platform/SerialPort.h"
 #include "serial/PortMap.h"
 #include "serial/SerialLink.h"
 #include "serial/SerialSettings.h"
 #include "settings/CompanyInfo.h"
 #include "settings/ConfigFile.h"
+#include "settings/SerialSettingsDialog.h"
 #include "unit/ConnectedUnit.h"
 
 namespace qu32 {
@@ -69,6 +71,9 @@ class MainWindow {
     void openParameterFile();
     // What the operations may use of the window.
     OperationHost& operationHost() { return *host_; }
+    // The settings dialog while it is loaded (and after, until it is opened again); the hook
+    // Commands::showSerialSettings shows it.
+    SerialSettingsDialog* serialSettingsDialog() { return settingsDialog_.get(); }
 
     // Called during start-up once the configuration is read and before the port opens: the
     // window lays itself out there, and command-line port overrides take effect.
@@ -106,6 +111,8 @@ class MainWindow {
 
     // The command-line monitor takes its settings from its options, not from the file.
     bool useConfigFile = true;
+    // The machine's serial devices, for the settings dialog; without one it lists no ports.
+    PortLister* portLister = nullptr;
 
     int closeRequested = 0;
     std::string rememberedIdentity = "????????";
@@ -128,6 +135,8 @@ class MainWindow {
     void toggleCommunication(Control& entry);
     void warnUnidentified();
     void showOpenedFile(bool converted);
+    bool openSerialSettings();
+    void serialSettingsClosed();
     std::string configPath() const;
     void setCaption(const std::string& text);
 
@@ -139,6 +148,8 @@ class MainWindow {
     std::unique_ptr<OperationHost> host_;
     CycleState state_ = CycleState::Init;
     bool closed_ = false;
+    // Last, so that it goes before the link it works on.
+    std::unique_ptr<SerialSettingsDialog> settingsDialog_;
 };
 
 }  // namespace qu32

@@ -24,6 +24,7 @@
 
 #include "qt/ProtocolTraceWindow.h"
 #include "qt/QtControlMirror.h"
+#include "qt/QtSerialSettingsDialog.h"
 #include "settings/ConfigFile.h"
 
 namespace qu32 {
@@ -205,6 +206,7 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
             logic_.list.onFocusGained();
     };
     logic_.onClosed = [this] { closedByLogic(); };
+    attachSerialSettings(logic_, *this);
 }
 
 MainWindowWidget::~MainWindowWidget() {

@@ -467,6 +467,36 @@ bool ConfigFile::saveSerialSettings(const std::string& path, const SerialSetting
     return found && written && saved;
 }
 
+bool ConfigFile::rememberPortPairing(int com, const std::string& device) {
+    pugi::xml_node group = firstElementChild(document_.document_element());
+    if (!group)
+        return false;
+    pugi::xml_node map;
+    for (pugi::xml_node child : group.children()) {
+        if (isNamed(child, kPortMapElement))
+            map = child;
+    }
+    if (!map)
+        map = group.append_child(kPortMapElement);
+    pugi::xml_node entry;
+    for (pugi::xml_node port : map.children()) {
+        int number = 0;
+        if (isNamed(port, kPortElement) &&
+            portMapNumber(port.attribute(kPortComAttribute).value(), number) && number == com)
+            entry = port;
+    }
+    if (!entry) {
+        entry = map.append_child(kPortElement);
+        entry.append_attribute(kPortComAttribute) = std::to_string(com).c_str();
+        entry.append_attribute(kPortDeviceAttribute);
+    }
+    pugi::xml_attribute deviceAttribute = entry.attribute(kPortDeviceAttribute);
+    if (!deviceAttribute)
+        deviceAttribute = entry.append_attribute(kPortDeviceAttribute);
+    deviceAttribute = latin1ToUtf8(device).c_str();
+    return true;
+}
+
 bool ConfigFile::writeSerialElement(pugi::xml_node element, const SerialSettings& settings) {
     if (!element)
         return false;

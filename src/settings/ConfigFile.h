@@ -53,6 +53,10 @@ class ConfigFile {
     bool saveSerialSettings(const std::string& path, const SerialSettings& settings);
     // Overwrites only the attributes the element already has.
     bool writeSerialElement(pugi::xml_node element, const SerialSettings& settings);
+    // Enters the device of a COM number in the document's port map (the last PortMap element of
+    // the settings group, added when there is none), in place of an entry with that number, so
+    // that the exit save keeps it. False when no settings group was loaded.
+    bool rememberPortPairing(int com, const std::string& device);
 
     // The document as it would be saved: ISO-8859-1, CR LF line ends.
     std::string serialize() const;
