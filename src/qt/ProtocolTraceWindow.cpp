@@ -58,7 +58,7 @@ ProtocolTraceWindow::ProtocolTraceWindow(ProtocolTrace& trace, QWidget* parent)
 }
 
 void ProtocolTraceWindow::refresh() {
-    if (paused_ || !isVisible()) {
+    if (paused_ || !isVisible() || trace_.lastSequence() == shown_) {
         showCount();
         return;
     }

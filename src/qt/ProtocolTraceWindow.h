@@ -19,7 +19,7 @@ class ProtocolTraceWindow : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kRefreshMs = 200;
+    static constexpr int kRefreshMs = 500;
 
     explicit ProtocolTraceWindow(ProtocolTrace& trace, QWidget* parent = nullptr);
 
