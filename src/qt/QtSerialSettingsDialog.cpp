@@ -23,6 +23,7 @@
 #include "qt/MainWindowWidget.h"
 #include "qt/QtControlMirror.h"
 #include "qt/QtPortLister.h"
+#include "qt/QtResizeBinding.h"
 
 namespace qu32 {
 
@@ -169,9 +170,17 @@ QtSerialSettingsDialog::QtSerialSettingsDialog(SerialSettingsDialog& logic, QWid
               QKeySequence(Qt::CTRL | Qt::Key_D));
     addAction(*tools, logic_.clearLogEntry, &SerialSettingsDialog::clearLogChosen);
 
-    for (auto& [control, widget] : widgets_)
+    for (auto& [control, widget] : widgets_) {
+        widget->setObjectName(QString::fromStdString(control->name()));
         place(*widget, *control);
+    }
     resize(design.width, design.height + menuBar->sizeHint().height());
+    // The controls follow the dialog's size in proportion to the design just laid out.
+    client_->resize(design.width, logic_.portStatus.geometry().top);
+    resizeBinding_ = std::make_unique<QtResizeBinding>(*client_);
+    resizer_.bind(*resizeBinding_);
+    resizer_.initialize();
+    client_->installEventFilter(this);
     logic_.redraw = [this] {
         sync();
         repaint();
@@ -330,6 +339,10 @@ void QtSerialSettingsDialog::sync() {
 }
 
 bool QtSerialSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        resizer_.doResize();
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto& keyEvent = static_cast<QKeyEvent&>(*event);

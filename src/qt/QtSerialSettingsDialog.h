@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <vector>
 
+#include "layout/ProportionalResizer.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/SerialSettingsDialog.h"
 
@@ -17,6 +19,8 @@ class QProgressBar;
 class QStatusBar;
 
 namespace qu32 {
+
+class QtResizeBinding;
 
 // "Com Settings" on screen: one widget per plain control of the dialog logic, brought up to
 // date after every operator action and whenever the logic asks to be redrawn; clicks, keys and
@@ -62,6 +66,8 @@ class QtSerialSettingsDialog : public QDialog {
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::vector<std::pair<const Control*, QLabel*>> statusPanels_;
+    std::unique_ptr<QtResizeBinding> resizeBinding_;
+    ProportionalResizer resizer_;
     bool syncing_ = false;
 };
 

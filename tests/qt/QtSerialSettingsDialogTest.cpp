@@ -47,6 +47,7 @@ TEST(QtSerialSettingsDialog, OpensFromTheMainWindowAndAScanLetsItConnect) {
     QString titleSeen, foundLog, shortcuts, toolTip;
     bool progressHidden = false;
     std::string unitAfterLetter;
+    QRect okDesign, okWider, okBack;
     QTimer hands;
     QObject::connect(&hands, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QtSerialSettingsDialog*>(QApplication::activeModalWidget());
@@ -59,6 +60,16 @@ TEST(QtSerialSettingsDialog, OpensFromTheMainWindowAndAScanLetsItConnect) {
                         dialog->actionOf(d.updateEntry)->shortcut().toString() + " " +
                         dialog->actionOf(d.defaultsEntry)->shortcut().toString();
             progressHidden = dialog->widgetOf(d.progress)->isHidden();
+            // The controls follow the dialog's size and come back to their design.
+            QWidget* ok = dialog->widgetOf(d.okButton);
+            const QSize size = dialog->size();
+            okDesign = ok->geometry();
+            dialog->resize(size.width() * 2, size.height());
+            QApplication::processEvents();
+            okWider = ok->geometry();
+            dialog->resize(size);
+            QApplication::processEvents();
+            okBack = ok->geometry();
             // A letter never reaches the unit number.
             QTest::keyClicks(dialog->widgetOf(d.unitField), "x");
             unitAfterLetter = d.unitField.caption();
@@ -82,6 +93,10 @@ TEST(QtSerialSettingsDialog, OpensFromTheMainWindowAndAScanLetsItConnect) {
     EXPECT_EQ(titleSeen, "Com Settings");
     EXPECT_EQ(shortcuts, "Ctrl+X Ctrl+U Ctrl+D");
     EXPECT_TRUE(progressHidden);
+    EXPECT_NEAR(okWider.left(), 2 * okDesign.left(), 1);
+    EXPECT_NEAR(okWider.width(), 2 * okDesign.width(), 1);
+    EXPECT_EQ(okWider.height(), okDesign.height());
+    EXPECT_EQ(okBack, okDesign);
     EXPECT_EQ(toolTip, QString::fromStdString("COM1: " + host.slavePath() + ", assigned to COM1"))
         << "hovering a port shows its log line";
     EXPECT_EQ(unitAfterLetter, "11");
