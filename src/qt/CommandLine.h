@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCommandLineParser>
+#include <QString>
 #include <QStringList>
 #include <string>
 
@@ -15,6 +16,9 @@ inline constexpr const char* kProgramFolderOption = "program-folder";
 // means the same folder whatever the current directory becomes; in the file system's encoding,
 // because names are compared with those on disk. Empty when an empty folder was given.
 std::string programFolderFrom(const QCommandLineParser& parser);
+// Without the option: the executable's folder, or for an installed copy (in a "bin" folder, or
+// one the operator cannot write) "qu32" in the operator's data folder (XDG_DATA_HOME).
+QString defaultProgramFolder(const QString& executableFolder, const QString& dataHome);
 
 // QCommandLineParser has no options with an optional value; a bare --simulate becomes
 // --simulate= and means the default model.
