@@ -76,9 +76,10 @@ constexpr int kButtonFontPt = 9;
 constexpr int kFrameFontPt = 9;
 constexpr int kPanelFontPt = 9;
 constexpr int kValueFontPt = 16;
+constexpr int kOtherFontPt = 8;
 
-void setFont(Control& c, int pt, bool bold = false) {
-    c.setFontSize(pt);
+void setFont(Control& c, int pt, ScreenSize s, bool bold = false) {
+    c.setFontSize(grownFontSize(pt, s));
     c.setBold(bold);
 }
 
@@ -105,9 +106,9 @@ void placeRow(std::array<Control, N>& controls, const Box& first, double pitch, 
 }
 
 template <std::size_t N>
-void setFonts(std::array<Control, N>& controls, int pt) {
+void setFonts(std::array<Control, N>& controls, int pt, ScreenSize s) {
     for (Control& c : controls)
-        setFont(c, pt);
+        setFont(c, pt, s);
 }
 
 }  // namespace
@@ -118,7 +119,23 @@ int scaledFontSize(int designPt, int screenWidth) {
     return std::max(1, static_cast<int>(std::lround(designPt * factor)));
 }
 
+double largeScreenFactor(ScreenSize s) {
+    const double x = static_cast<double>(s.width) / kDesignScreen.width;
+    const double y = static_cast<double>(s.height) / kDesignScreen.height;
+    return std::max(1.0, std::min(x, y));
+}
+
+int grownFontSize(int designPt, ScreenSize s) {
+    return std::max(1, static_cast<int>(std::lround(designPt * largeScreenFactor(s))));
+}
+
+int grownPixels(int designPixels, ScreenSize s) {
+    return static_cast<int>(std::lround(designPixels * largeScreenFactor(s)));
+}
+
 void layoutMainWindow(MainWindowControls& controls, ScreenSize s) {
+    // Everything without a design font of its own (menus, the window's title) grows too.
+    controls.forEachControl([&](Control& c) { c.setFontSize(grownFontSize(kOtherFontPt, s)); });
     controls.window.setGeometry(place(kWindow, s));
 
     const std::pair<Control*, Box> frames[] = {
@@ -128,13 +145,13 @@ void layoutMainWindow(MainWindowControls& controls, ScreenSize s) {
     };
     for (const auto& [frame, box] : frames) {
         frame->setGeometry(place(box, s));
-        setFont(*frame, kFrameFontPt, true);
+        setFont(*frame, kFrameFontPt, s, true);
     }
 
     placeColumn(controls.rowTexts, kTextLabel, kRowPitch, s);
     placeColumn(controls.rowValues, kValueLabel, kRowPitch, s);
-    setFonts(controls.rowTexts, kRowFontPt);
-    setFonts(controls.rowValues, kRowFontPt);
+    setFonts(controls.rowTexts, kRowFontPt, s);
+    setFonts(controls.rowValues, kRowFontPt, s);
     controls.listScroll.setGeometry(place(kScrollBar, s));
 
     Control* const buttons[] = {&controls.readAllButton, &controls.transmitButton,
@@ -143,7 +160,7 @@ void layoutMainWindow(MainWindowControls& controls, ScreenSize s) {
     for (std::size_t k = 0; k < std::size(buttons); ++k) {
         const double top = kButtonTop + static_cast<double>(k) * kButtonPitch;
         buttons[k]->setGeometry(place({kButtonLeft, top, kButtonWidth, kButtonHeight}, s));
-        setFont(*buttons[k], kButtonFontPt);
+        setFont(*buttons[k], kButtonFontPt, s);
     }
 
     Control* const serial[] = {&controls.activityPanel, &controls.portPanel, &controls.unitPanel,
@@ -153,35 +170,37 @@ void layoutMainWindow(MainWindowControls& controls, ScreenSize s) {
         b.top += static_cast<double>(k) * kSerialPitch;
         serial[k]->setGeometry(place(b, s));
     }
-    setFont(controls.activityPanel, kPanelFontPt);
+    setFont(controls.activityPanel, kPanelFontPt, s);
+    // These grow by their own rule, with the screen's width at every size.
     for (Control* c : {&controls.portPanel, &controls.unitPanel, &controls.formatPanel})
-        setFont(*c, scaledFontSize(kScaledPanelDesignFontPt, s.width));
+        c->setFontSize(scaledFontSize(kScaledPanelDesignFontPt, s.width));
 
     placeColumn(controls.outputPanels, kOutputPanel, kOutputPitch, s);
-    setFonts(controls.outputPanels, kPanelFontPt);
+    setFonts(controls.outputPanels, kPanelFontPt, s);
 
     placeColumn(controls.inputButtons, kInputButton, kInputPitch, s);
-    setFonts(controls.inputButtons, kButtonFontPt);
+    setFonts(controls.inputButtons, kButtonFontPt, s);
     std::array<Control, kInputButtons>* const inputPanels[] = {
         &controls.inputPcPanels, &controls.inputExternalPanels, &controls.inputBusPanels};
     for (std::size_t column = 0; column < std::size(inputPanels); ++column) {
         Box first = kInputPanel;
         first.left += static_cast<double>(column) * kInputColumnPitch;
         placeColumn(*inputPanels[column], first, kInputPitch, s);
-        setFonts(*inputPanels[column], kPanelFontPt);
+        setFonts(*inputPanels[column], kPanelFontPt, s);
     }
 
     controls.monitorTitle.setGeometry(place(kMonitorTitle, s));
-    setFont(controls.monitorTitle, scaledFontSize(kScaledPanelDesignFontPt, s.width), true);
+    controls.monitorTitle.setFontSize(scaledFontSize(kScaledPanelDesignFontPt, s.width));
+    controls.monitorTitle.setBold(true);
     controls.valueText.setGeometry(place(kValueText, s));
-    setFont(controls.valueText, kValueFontPt, true);
+    setFont(controls.valueText, kValueFontPt, s, true);
     placeRow(controls.barSegments, {kBarLeft, kBarTop, kSegmentWidth, kBarHeight}, kSegmentPitch,
              s);
     // Lines at the left end, the centre and the right end of the bar; the marks beneath them
     // share one width, the outer two flush with the bar's ends.
     placeRow(controls.scaleLines, {kBarLeft, kScaleLineTop, 0, kScaleLineHeight}, kBarWidth / 2, s);
     placeRow(controls.scaleMarks, kScaleMark, (kBarWidth - kScaleMarkWidth) / 2, s);
-    setFonts(controls.scaleMarks, kPanelFontPt);
+    setFonts(controls.scaleMarks, kPanelFontPt, s);
 }
 
 std::array<Geometry, kInputPanelColumns> inputColumnHeadings(ScreenSize s) {

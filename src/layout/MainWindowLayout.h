@@ -35,4 +35,11 @@ std::string windowIconPath(const std::string& folder, const std::string& iconFil
 // A design font size grown by the screen width.
 int scaledFontSize(int designPt, int screenWidth);
 
+// Up to this screen, fonts in points and margins in pixels keep their design size; on a larger
+// one they grow with it, so the window looks the same on a 3840 x 2160 screen as on this one.
+inline constexpr ScreenSize kDesignScreen{1920, 1080};
+double largeScreenFactor(ScreenSize screen);
+int grownFontSize(int designPt, ScreenSize screen);
+int grownPixels(int designPixels, ScreenSize screen);
+
 }  // namespace qu32

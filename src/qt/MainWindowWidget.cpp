@@ -52,6 +52,8 @@ constexpr unsigned kLastLatin1 = 0xFF;
 class ClickLabel : public QLabel {
   public:
     explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
+    // Room kept free before the value label that lies over the text.
+    int gap = kRowTextGap;
 
     std::function<void()> onClick;
     QPointer<QWidget> overlay;
@@ -84,7 +86,7 @@ class ClickLabel : public QLabel {
         }
         QPainter painter(this);
         QRect area = contentsRect();
-        area.setRight(std::min(area.right(), overlay->x() - x() - kRowTextGap));
+        area.setRight(std::min(area.right(), overlay->x() - x() - gap));
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(area, static_cast<int>(alignment()),
                          fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
@@ -179,6 +181,7 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
     QPoint origin;
     if (screen.width <= 0 || screen.height <= 0)
         screen = availableScreen(origin);
+    screen_ = screen;
     MainWindowControls& controls = logic_.controls;
     layoutMainWindow(controls, screen);
     Geometry window = controls.window.geometry();
@@ -191,6 +194,15 @@ MainWindowWidget::MainWindowWidget(MainWindow& logic, ScreenSize screen) : logic
     setCentralWidget(central_);
     buildWidgets();
     buildMenus();
+    // The menu bar and its menus have no design font; they grow like the rest on a large screen.
+    const auto grow = [factor = largeScreenFactor(screen)](QWidget& widget) {
+        QFont font = widget.font();
+        font.setPointSizeF(font.pointSizeF() * factor);
+        widget.setFont(font);
+    };
+    grow(*menuBar());
+    for (QMenu* menu : menus_)
+        grow(*menu);
     placeHeadings(screen);
     bindWidget(controls.window, *this);
 
@@ -223,8 +235,8 @@ void MainWindowWidget::bindWidget(Control& control, QWidget& widget, bool transp
 QLabel* MainWindowWidget::addPanel(Control& control, Qt::Alignment alignment) {
     auto* label = new QLabel(central_);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setLineWidth(kPanelLineWidth);
-    label->setMargin(kPanelMargin);
+    label->setLineWidth(grownPixels(kPanelLineWidth, screen_));
+    label->setMargin(grownPixels(kPanelMargin, screen_));
     label->setAlignment(alignment);
     bindWidget(control, *label);
     return label;
@@ -257,7 +269,8 @@ void MainWindowWidget::buildWidgets() {
     for (int r = 0; r < kListRows; ++r) {
         auto* text = new ClickLabel(central_);
         text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        text->setContentsMargins(kRowTextIndent, 0, 0, 0);
+        text->setContentsMargins(grownPixels(kRowTextIndent, screen_), 0, 0, 0);
+        text->gap = grownPixels(kRowTextGap, screen_);
         text->onClick = [this, r] { logic_.list.onRowClicked(r); };
         text->installEventFilter(this);
         bindWidget(controls.rowTexts[static_cast<std::size_t>(r)], *text);
@@ -390,7 +403,7 @@ void MainWindowWidget::placeHeadings(ScreenSize screen) {
         heading->setAlignment(Qt::AlignCenter);
         heading->setToolTip(QString::fromLatin1(kHeadingTips[column]));
         QFont font = heading->font();
-        font.setPointSize(kHeadingFontPt);
+        font.setPointSize(grownFontSize(kHeadingFontPt, screen));
         font.setBold(true);
         heading->setFont(font);
         const Geometry& g = places[column];

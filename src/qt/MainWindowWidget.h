@@ -70,6 +70,8 @@ class MainWindowWidget : public QMainWindow {
     void closedByLogic();
 
     MainWindow& logic_;
+    // The screen the window is laid out for; fonts and margins grow on a large one.
+    ScreenSize screen_;
     QWidget* central_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
     std::array<QLabel*, kInputPanelColumns> headings_{};

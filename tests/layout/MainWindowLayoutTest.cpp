@@ -53,6 +53,32 @@ TEST(MainWindowLayout, TwiceTheScreenGivesTwiceEveryPlaceAndTheScaledFontsGrowFr
     });
 }
 
+// Beyond the design screen the whole window grows alike, fonts included: 3840 x 2160 looks
+// like 1920 x 1080. Below it, fonts keep their design size so that text stays readable.
+TEST(MainWindowLayout, ALargeScreenGrowsEveryFontWithThePlaces) {
+    MainWindowControls design, large, small;
+    layoutMainWindow(design, kDesignScreen);
+    layoutMainWindow(large, {2 * kDesignScreen.width, 2 * kDesignScreen.height});
+    layoutMainWindow(small, {1366, 768});
+    std::vector<const Control*> grown, kept;
+    large.forEachControl([&](Control& c) { grown.push_back(&c); });
+    small.forEachControl([&](Control& c) { kept.push_back(&c); });
+    const std::set<const Control*> byWidth{&design.portPanel, &design.unitPanel,
+                                           &design.formatPanel, &design.monitorTitle};
+    std::size_t i = 0;
+    design.forEachControl([&](Control& c) {
+        EXPECT_NEAR(grown.at(i)->fontSize(), 2 * c.fontSize(), 1) << c.name();
+        EXPECT_NEAR(grown.at(i)->geometry().width, 2 * c.geometry().width, kRoundingSlack)
+            << c.name();
+        if (byWidth.count(&c) == 0) {
+            EXPECT_EQ(kept.at(i)->fontSize(), c.fontSize()) << c.name();
+        }
+        ++i;
+    });
+    EXPECT_EQ(grownPixels(2, {3840, 2160}), 4);
+    EXPECT_EQ(grownPixels(2, {3840, 1080}), 2) << "the smaller ratio counts";
+}
+
 TEST(MainWindowLayout, NothingOverlapsAndEverythingLiesInsideItsFrameAndTheWindow) {
     for (const ScreenSize screen : {ScreenSize{1366, 768}, ScreenSize{1920, 1080},
                                     ScreenSize{2560, 1440}, ScreenSize{3840, 2160}}) {
