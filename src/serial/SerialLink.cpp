@@ -47,7 +47,13 @@ SerialLink::SerialLink(SerialPort& port, EventLoop& loop, SerialSettings& settin
     answerTimer_->setInterval(kDefaultAnswerTimeoutMs);
     answerTimer_->setEnabled(false);
     // The tick only raises the flag; the waiting transaction notices it between its short waits.
-    answerTimer_->setOnTick([this] { answerTimedOut_ = true; });
+    // The time-out ends the wait at once rather than at the end of the current wait step, so a
+    // short time-out (a scan) costs what it says.
+    answerTimer_->setOnTick([this] {
+        answerTimedOut_ = true;
+        if (receiveEvent_)
+            receiveEvent_->set();
+    });
     port_.setReceiveCallback([this] { onReceive(); });
 }
 
@@ -171,7 +177,8 @@ Result SerialLink::exchange(Transaction transaction, const Bytes& request, Answe
     send(request);
     restartAnswerTimer();
     for (;;) {
-        if (loop_.waitFor(*receiveEvent_, scanner.waitStepMs())) {
+        const bool woken = loop_.waitFor(*receiveEvent_, scanner.waitStepMs());
+        if (woken && port_.bytesWaiting() > 0) {
             stopAnswerTimer();
             const std::optional<Result> verdict = scanner.feed(takeWaiting());
             if (const auto progress = scanner.progress())
