@@ -212,7 +212,8 @@ void MainWindow::refreshCaption() {
     }
     std::string caption = title;
     if (state_ == CycleState::Init) {
-        caption += port_.isOpen() ? "   (Offline)" : "   (Disabled)";
+        // A device that went away is waited for, not switched off.
+        caption += port_.isOpen() || port_.deviceGone() ? "   (Offline)" : "   (Disabled)";
     } else {
         const UnitIdentity& id = unit.identity;
         caption += "  -  " + id.unitType;
@@ -301,7 +302,9 @@ void MainWindow::reinitialise() {
 // The operator's switch for the line: closes the port (the main cycle rests) or opens it again
 // (the main cycle probes for the unit).
 void MainWindow::toggleCommunication(Control& entry) {
-    if (port_.isOpen()) {
+    // While a pulled adapter is away the line still counts as on: switching it off must stop
+    // the waiting for it.
+    if (port_.isOpen() || port_.deviceGone()) {
         entry.setCaption(kEnableCommunicationCaption);
         port_.close();
         state_ = CycleState::Disabled;
@@ -391,9 +394,17 @@ MainWindow::StepEnd MainWindow::stepInit() {
     rememberedIdentity.clear();
     unit.identity.softwareVersionText.clear();
     link.setAnswerTimeoutMs(kProbeTimeoutMs);
+    // A pulled adapter that is back is opened here, so this very probe may find the unit.
+    link.reopenLostPort();
 
     std::string probe;
-    if (link.readRegister(kProbeRegister, probe) != Result::Ok) {
+    Result probed = link.readRegister(kProbeRegister, probe);
+    // After an adapter pulled during a passing line format (the 8-bit phase) the unit is looked
+    // for on that line first, as it may still talk it, and then at once on the configured line.
+    if (probed != Result::Ok && port_.isOpen() && !link.onConfiguredLine() &&
+        link.restoreConfiguredLine())
+        probed = link.readRegister(kProbeRegister, probe);
+    if (probed != Result::Ok) {
         loop_.pumpPendingEvents();
         io.clearLiveDisplay();
         endInitAtOnce();
