@@ -20,6 +20,10 @@ constexpr int kParameterAttempts = 6;
 constexpr char kDisableCommunicationCaption[] = "&Disable Communication";
 constexpr char kEnableCommunicationCaption[] = "&Enable Communication";
 constexpr int kCommunicationSettleMs = 100;
+// The line of the unit's 8-bit data phase, as the description read sets it.
+constexpr int kEightBitBaud = 9600;
+constexpr int kEightBitDataBits = 8;
+constexpr int kEightBitStopBits = 1;
 
 // A fault inside one step of start-up, shut-down or a tick is dropped and the sequence goes on
 // with the next step, so the window always opens, closes and keeps cycling.
@@ -404,6 +408,12 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (probed != Result::Ok && port_.isOpen() && !link.onConfiguredLine() &&
         link.restoreConfiguredLine())
         probed = link.readRegister(kProbeRegister, probe);
+    if (probed != Result::Ok && port_.isOpen() && unitMayBeInEightBits_) {
+        // Every other silent tick, so that an absent unit costs one probe per tick on average.
+        eightBitProbeTurn_ = !eightBitProbeTurn_;
+        if (eightBitProbeTurn_ && bringBackFromEightBits())
+            probed = link.readRegister(kProbeRegister, probe);
+    }
     if (probed != Result::Ok) {
         loop_.pumpPendingEvents();
         io.clearLiveDisplay();
@@ -429,6 +439,7 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (r == Result::UnknownCode)
         r = unit.probeParameterList();
     if (r != Result::Ok) {
+        unitMayBeInEightBits_ = true;
         dialogs_.setMousePointer(MousePointer::Default);
         refreshCaption();
         endInitAtOnce();
@@ -457,6 +468,8 @@ MainWindow::StepEnd MainWindow::stepInit() {
     io.showDescription();
     rememberedIdentity = unit.identity.softwareVersionText;
 
+    // An answer to one probe may be a stray; a finished start-up proves the unit's format.
+    unitMayBeInEightBits_ = false;
     state_ = CycleState::PcInputs;
     refreshCaption();
     for (Control* c : {&controls.resetButton, &controls.storeButton, &controls.transmitAllButton,
@@ -467,6 +480,28 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (closeRequested == -1)
         state_ = CycleState::Closing;
     return StepEnd::Normal;
+}
+
+// A unit whose description read was cut off in the 8-bit phase (line cut, adapter pulled,
+// answers lost) keeps talking 8 bits and never hears a probe on the configured line. It is
+// looked for on the 8-bit line and asked back to its own format; the port returns to the
+// configured line either way. No message: this runs while the window is offline.
+bool MainWindow::bringBackFromEightBits() {
+    // A port that will not reopen here is no reason to give up the configured port number.
+    const int com = serial.comPort;
+    link.configurePort(port_.portNumber(), kEightBitBaud, kEightBitDataBits, kEightBitStopBits,
+                       kParityEven);
+    serial.comPort = com;
+    std::string probe;
+    bool back = false;
+    if (port_.isOpen() && link.readRegister(kProbeRegister, probe) == Result::Ok)
+        back = link.setUnitFormat(kNormalFormatCommand) == Result::Ok;
+    link.restoreConfiguredLine();
+    if (!port_.isOpen() && !port_.deviceGone())
+        link.openPort();
+    if (back)
+        unitMayBeInEightBits_ = false;
+    return back;
 }
 
 MainWindow::StepEnd MainWindow::readAllParameters() {

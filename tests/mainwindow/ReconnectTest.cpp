@@ -120,5 +120,28 @@ TEST_F(Reconnect, DisableCommunicationDuringTheOutageStopsTheWaiting) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+// The line goes silent in the middle of the 8-bit phase of the description read: the unit is
+// left talking 8 bits, where no probe on the configured line reaches it. Once the line is back,
+// the window finds it there, asks it back to its format and starts up as usual.
+TEST_F(Reconnect, AUnitLeftInItsEightBitPhaseIsBroughtBack) {
+    window.controls.window.setObserver([this](Control& c, Control::Property p) {
+        if (p == Control::Property::Caption && !pulled &&
+            c.caption().find("read Data InputTexts") != std::string::npos) {
+            pulled = true;
+            unit.injectFault({sim::FaultKind::NoAnswer, "", -1});
+        }
+    });
+    window.load();
+    ASSERT_TRUE(runUntil([&] { return pulled && offline(); }, 60000));
+    loop.runFor(3000);
+    ASSERT_TRUE(unit.eightBitMode());
+    unit.clearFaults();
+    ASSERT_TRUE(runUntil([&] { return connected(); }, 15000));
+    EXPECT_FALSE(unit.eightBitMode());
+    EXPECT_EQ(window.controls.formatPanel.caption(), "9600, 7, 1, E");
+    EXPECT_EQ(port.settings(), "9600,e,7,1");
+    EXPECT_EQ(window.serial.comPort, 1);
+}
+
 }  // namespace
 }  // namespace qu32::test

@@ -12,6 +12,11 @@ bool SimSerialPort::setSettings(const std::string& settings) {
     }
     settings_ = settings;
     line_ = f;
+    // As on a real port, bytes on their way while the line changes never arrive as sent.
+    if (open_) {
+        ++generation_;
+        input_.clear();
+    }
     return true;
 }
 
