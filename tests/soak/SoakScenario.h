@@ -54,6 +54,7 @@ inline constexpr std::array<const char*, kInvariantCount> kInvariantNames = {
     "silent save failure"};
 
 struct Outcome {
+    std::array<int, kInvariantCount> checks{};  // how often each was looked at
     std::array<int, kInvariantCount> violations{};
     std::vector<std::string> notes;  // what was violated, when
     bool ok() const {
@@ -131,6 +132,7 @@ class Scenario {
     }
     int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
 
+    void checked(Invariant what) { ++outcome_.checks[static_cast<std::size_t>(what)]; }
     void violate(Invariant what, const std::string& detail) {
         ++outcome_.violations[static_cast<std::size_t>(what)];
         outcome_.notes.push_back("seed " + std::to_string(seed_) + " at " +
@@ -168,6 +170,8 @@ class Scenario {
     }
 
     void runScenario() {
+        checked(Invariant::Crash);
+        checked(Invariant::Hang);
         watchOutcomes();
         window_.load();
         if (!runUntil([&] { return polling(); }, kRecoveryBoundMs)) {
@@ -200,6 +204,7 @@ class Scenario {
         runUntil([&] { return !window_.scheduler.isBusy(); }, kStepMs * 2);
         healDisk();
         checkFile();
+        checked(Invariant::NoRecovery);
         if (!runUntil([&] { return polling(); }, kRecoveryBoundMs)) {
             violate(Invariant::NoRecovery,
                     "caption '" + window_.controls.window.caption() + "'" +
@@ -351,6 +356,7 @@ class Scenario {
         if (parPath_.empty())
             return;
         const std::string bytes = readFile(parPath_);
+        checked(Invariant::HalfWritten);
         const ParameterFileContent content = readParameterFile(bytes);
         if (content.outcome != ParameterFileContent::Outcome::Read || content.rows.empty())
             violate(Invariant::HalfWritten,
@@ -367,6 +373,8 @@ class Scenario {
             checkFile();
             const bool unchanged = readFile(parPath_) == lastFile_;
             const bool told = dialogs_.shown.size() > saveShownBefore_;
+            if (diskFailing_)
+                checked(Invariant::SilentSaveFail);
             if (diskFailing_ && unchanged && !told)
                 violate(Invariant::SilentSaveFail, "the file stayed as it was");
         }
@@ -374,6 +382,7 @@ class Scenario {
             changePending_ = false;
             const auto held = unit_.registerValue(changeCode_);
             const bool told = dialogs_.shown.size() > changeShownBefore_;
+            checked(Invariant::SilentPartial);
             if (unitChangedMs_ < changeClickMs_ && !told && held && *held != changeWire_ &&
                 cleanValue(*held) != changeWire_)
                 violate(Invariant::SilentPartial, "change of " + changeCode_ + " to " +
@@ -409,6 +418,7 @@ class Scenario {
 
     // Every row against the unit: as the list shows it, or as the operator meant it.
     void compareList(const std::string& what, const std::vector<Parameter>& meant) {
+        checked(meant.empty() ? Invariant::ListNotUnit : Invariant::SilentPartial);
         const UnitDescription& d = window_.unit.description;
         for (int i = 0; i < d.parameterCount; ++i) {
             const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
