@@ -58,6 +58,9 @@ struct Outcome {
     std::array<int, kInvariantCount> checks{};  // how often each was looked at
     std::array<int, kInvariantCount> violations{};
     std::vector<std::string> notes;  // what was violated, when
+    // What the program did: every byte it wrote to the line, folded, and where virtual time ended.
+    std::uint64_t wireHash = 0;
+    double endMs = 0;
     bool ok() const {
         return std::all_of(violations.begin(), violations.end(), [](int n) { return n == 0; });
     }
@@ -128,6 +131,11 @@ class Scenario {
             violate(Invariant::Crash, "unknown exception");
         }
         healDisk();
+        std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+        for (const std::uint8_t b : port_.written())
+            hash = (hash ^ b) * 1099511628211ull;
+        outcome_.wireHash = hash;
+        outcome_.endMs = loop_.nowMsExact();
         return outcome_;
     }
 
