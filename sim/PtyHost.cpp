@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <limits>
 
 namespace qu32::sim {
@@ -26,6 +27,8 @@ constexpr std::size_t kMaxOutboundBytes = 1 << 20;
 // Requests waiting for their wire time.
 constexpr std::size_t kMaxInboundDeliveries = 1024;
 constexpr std::size_t kPathChars = 128;
+constexpr char kLinkFolderPattern[] = "qu32-unit-XXXXXX";
+constexpr char kLinkName[] = "serial";
 
 struct BaudCode {
     speed_t code;
@@ -109,53 +112,131 @@ std::string errnoText(const char* what) {
 }  // namespace
 
 PtyHost::PtyHost(UnitModel model) : unit_(std::move(model)) {
+    std::array<int, 2> wake{-1, -1};
+    if (pipe2(wake.data(), O_NONBLOCK | O_CLOEXEC) != 0) {
+        error_ = errnoText("pipe2");
+        return;
+    }
+    wakeRead_ = wake[0];
+    wakeWrite_ = wake[1];
+    // The link lives in a folder of its own, so that hosts running side by side never clash.
+    std::error_code ec;
+    std::string folder = (std::filesystem::temp_directory_path(ec) / kLinkFolderPattern).string();
+    if (!ec && mkdtemp(folder.data()) != nullptr) {
+        linkFolder_ = folder;
+        linkPath_ = (std::filesystem::path(folder) / kLinkName).string();
+    }
+    openTerminal();
+}
+
+PtyHost::~PtyHost() {
+    stop();
+    closeTerminal();
+    for (int fd : {wakeRead_, wakeWrite_}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    if (!linkFolder_.empty()) {
+        rmdir(linkFolder_.c_str());
+    }
+}
+
+bool PtyHost::openTerminal() {
     int master = -1;
     int slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        std::lock_guard lock(mutex_);
         error_ = errnoText("openpty");
-        return;
+        return false;
     }
     std::array<char, kPathChars> path{};
     if (ptsname_r(master, path.data(), path.size()) != 0) {
+        std::lock_guard lock(mutex_);
         error_ = errnoText("ptsname_r");
         close(master);
         close(slave);
-        return;
+        return false;
     }
     // A raw slave passes every byte unchanged. Keeping our own slave descriptor open means the
     // master never reads EIO when a client closes the port, so clients may come and go.
     termios t{};
     tcgetattr(slave, &t);
     cfmakeraw(&t);
-    const speed_t speed = codeOf(unit_.normalLine().baud);
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
+    {
+        std::lock_guard lock(mutex_);
+        const speed_t speed = codeOf(unit_.normalLine().baud);
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+    }
     tcsetattr(slave, TCSANOW, &t);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     fcntl(master, F_SETFD, FD_CLOEXEC);
     fcntl(slave, F_SETFD, FD_CLOEXEC);
 
-    std::array<int, 2> wake{-1, -1};
-    if (pipe2(wake.data(), O_NONBLOCK | O_CLOEXEC) != 0) {
-        error_ = errnoText("pipe2");
-        close(master);
-        close(slave);
-        return;
+    std::lock_guard lock(mutex_);
+    if (!linkPath_.empty()) {
+        // Made beside the link and renamed over it, so a client never sees a half-made link.
+        const std::string fresh = linkPath_ + ".new";
+        unlink(fresh.c_str());
+        if (symlink(path.data(), fresh.c_str()) != 0 ||
+            rename(fresh.c_str(), linkPath_.c_str()) != 0) {
+            error_ = errnoText("symlink");
+            unlink(fresh.c_str());
+            linkPath_.clear();
+        }
     }
     masterFd_ = master;
     slaveFd_ = slave;
-    wakeRead_ = wake[0];
-    wakeWrite_ = wake[1];
-    slavePath_ = path.data();
+    terminalPath_ = path.data();
+    return true;
 }
 
-PtyHost::~PtyHost() {
-    stop();
-    for (int fd : {masterFd_, slaveFd_, wakeRead_, wakeWrite_}) {
-        if (fd >= 0) {
-            close(fd);
+void PtyHost::closeTerminal() {
+    // The master first: closing it hangs the terminal up for every client, as a pulled adapter
+    // does to its device.
+    for (int* fd : {&masterFd_, &slaveFd_}) {
+        if (*fd >= 0) {
+            close(*fd);
+            *fd = -1;
         }
     }
+    std::lock_guard lock(mutex_);
+    if (!linkPath_.empty()) {
+        unlink(linkPath_.c_str());
+    }
+    terminalPath_.clear();
+}
+
+std::string PtyHost::slavePath() const {
+    std::lock_guard lock(mutex_);
+    return linkPath_.empty() ? terminalPath_ : linkPath_;
+}
+
+std::string PtyHost::terminalPath() const {
+    std::lock_guard lock(mutex_);
+    return terminalPath_;
+}
+
+void PtyHost::pull() {
+    if (pulled_) {
+        return;
+    }
+    serveAfterPlug_ = thread_.joinable();
+    stop();
+    closeTerminal();
+    pulled_ = true;
+}
+
+bool PtyHost::plug() {
+    if (!pulled_) {
+        return true;
+    }
+    if (!openTerminal()) {
+        return false;
+    }
+    pulled_ = false;
+    return !serveAfterPlug_ || start();
 }
 
 std::string PtyHost::lastError() const {

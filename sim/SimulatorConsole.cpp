@@ -17,9 +17,10 @@ std::string trimmed(const std::string& s) {
 }
 
 // What the unit is now and what it would come back with after a power cycle, ended by "OK".
-std::string statusOf(const SimUnit& unit) {
+std::string statusOf(const SimUnit& unit, const std::string& device) {
     std::ostringstream out;
     out << "model " << unit.model().name << (unit.plugged() ? "" : ", unplugged") << '\n'
+        << "adapter " << (device.empty() ? "pulled" : "on " + device) << '\n'
         << "address " << unit.address() << ", line " << toString(unit.normalLine())
         << (unit.eightBitMode() ? " (now 8-bit: " + toString(unit.line()) + ")" : "") << '\n';
     if (unit.storedAddress() != unit.address() || !(unit.storedLine() == unit.normalLine())) {
@@ -48,9 +49,19 @@ ConsoleReply runConsoleCommand(PtyHost& host, const std::string& line) {
         host.replug();
         return {"OK replugged"};
     }
+    if (command == "pull") {
+        host.pull();
+        return {"OK pulled"};
+    }
+    if (command == "plug") {
+        if (!host.plug())
+            return {"ERROR cannot plug: " + host.lastError()};
+        return {"OK plugged " + host.terminalPath()};
+    }
     if (command == "status") {
+        const std::string device = host.terminalPath();
         ConsoleReply reply;
-        host.withUnit([&](SimUnit& unit) { reply.text = statusOf(unit); });
+        host.withUnit([&](SimUnit& unit) { reply.text = statusOf(unit, device); });
         return reply;
     }
     if (command.rfind(kModelCommand, 0) == 0) {

@@ -81,7 +81,16 @@ int runMonitor(CliOptions& opt, sim::PtyHost* simulated) {
     // initialising are printed when the caption changes.
     std::optional<CycleState> lastState;
     std::string lastCaption;
+    bool deviceWasGone = false;
     window.afterTick = [&] {
+        // A pulled adapter is waited for; say why the line went quiet and when it is back.
+        if (port.deviceGone() != deviceWasGone) {
+            deviceWasGone = port.deviceGone();
+            const std::string note = deviceWasGone
+                                         ? port.lastError() + "; waiting for it to come back"
+                                         : "the device is back";
+            std::fprintf(stderr, "%9.1f s  %s\n", seconds(), note.c_str());
+        }
         const CycleState state = window.state();
         const bool passDone = state == CycleState::PcInputs && lastState &&
                               *lastState != CycleState::PcInputs && *lastState != CycleState::Init;

@@ -20,6 +20,10 @@ constexpr int kParameterAttempts = 6;
 constexpr char kDisableCommunicationCaption[] = "&Disable Communication";
 constexpr char kEnableCommunicationCaption[] = "&Enable Communication";
 constexpr int kCommunicationSettleMs = 100;
+// The line of the unit's 8-bit data phase, as the description read sets it.
+constexpr int kEightBitBaud = 9600;
+constexpr int kEightBitDataBits = 8;
+constexpr int kEightBitStopBits = 1;
 
 // A fault inside one step of start-up, shut-down or a tick is dropped and the sequence goes on
 // with the next step, so the window always opens, closes and keeps cycling.
@@ -224,7 +228,8 @@ void MainWindow::refreshCaption() {
     }
     std::string caption = title;
     if (state_ == CycleState::Init) {
-        caption += port_.isOpen() ? "   (Offline)" : "   (Disabled)";
+        // A device that went away is waited for, not switched off.
+        caption += port_.isOpen() || port_.deviceGone() ? "   (Offline)" : "   (Disabled)";
     } else {
         const UnitIdentity& id = unit.identity;
         caption += "  -  " + id.unitType;
@@ -348,7 +353,9 @@ void MainWindow::reinitialise() {
 // The operator's switch for the line: closes the port (the main cycle rests) or opens it again
 // (the main cycle probes for the unit).
 void MainWindow::toggleCommunication(Control& entry) {
-    if (port_.isOpen()) {
+    // While a pulled adapter is away the line still counts as on: switching it off must stop
+    // the waiting for it.
+    if (port_.isOpen() || port_.deviceGone()) {
         entry.setCaption(kEnableCommunicationCaption);
         port_.close();
         state_ = CycleState::Disabled;
@@ -438,9 +445,23 @@ MainWindow::StepEnd MainWindow::stepInit() {
     rememberedIdentity.clear();
     unit.identity.softwareVersionText.clear();
     link.setAnswerTimeoutMs(kProbeTimeoutMs);
+    // A pulled adapter that is back is opened here, so this very probe may find the unit.
+    link.reopenLostPort();
 
     std::string probe;
-    if (link.readRegister(kProbeRegister, probe) != Result::Ok) {
+    Result probed = link.readRegister(kProbeRegister, probe);
+    // After an adapter pulled during a passing line format (the 8-bit phase) the unit is looked
+    // for on that line first, as it may still talk it, and then at once on the configured line.
+    if (probed != Result::Ok && port_.isOpen() && !link.onConfiguredLine() &&
+        link.restoreConfiguredLine())
+        probed = link.readRegister(kProbeRegister, probe);
+    if (probed != Result::Ok && port_.isOpen() && unitMayBeInEightBits_) {
+        // Every other silent tick, so that an absent unit costs one probe per tick on average.
+        eightBitProbeTurn_ = !eightBitProbeTurn_;
+        if (eightBitProbeTurn_ && bringBackFromEightBits())
+            probed = link.readRegister(kProbeRegister, probe);
+    }
+    if (probed != Result::Ok) {
         loop_.pumpPendingEvents();
         io.clearLiveDisplay();
         endInitAtOnce();
@@ -465,6 +486,7 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (r == Result::UnknownCode)
         r = unit.probeParameterList();
     if (r != Result::Ok) {
+        unitMayBeInEightBits_ = true;
         dialogs_.setMousePointer(MousePointer::Default);
         refreshCaption();
         endInitAtOnce();
@@ -493,6 +515,8 @@ MainWindow::StepEnd MainWindow::stepInit() {
     io.showDescription();
     rememberedIdentity = unit.identity.softwareVersionText;
 
+    // An answer to one probe may be a stray; a finished start-up proves the unit's format.
+    unitMayBeInEightBits_ = false;
     state_ = CycleState::PcInputs;
     refreshCaption();
     for (Control* c : {&controls.resetButton, &controls.storeButton, &controls.transmitAllButton,
@@ -503,6 +527,28 @@ MainWindow::StepEnd MainWindow::stepInit() {
     if (closeRequested == -1)
         state_ = CycleState::Closing;
     return StepEnd::Normal;
+}
+
+// A unit whose description read was cut off in the 8-bit phase (line cut, adapter pulled,
+// answers lost) keeps talking 8 bits and never hears a probe on the configured line. It is
+// looked for on the 8-bit line and asked back to its own format; the port returns to the
+// configured line either way. No message: this runs while the window is offline.
+bool MainWindow::bringBackFromEightBits() {
+    // A port that will not reopen here is no reason to give up the configured port number.
+    const int com = serial.comPort;
+    link.configurePort(port_.portNumber(), kEightBitBaud, kEightBitDataBits, kEightBitStopBits,
+                       kParityEven);
+    serial.comPort = com;
+    std::string probe;
+    bool back = false;
+    if (port_.isOpen() && link.readRegister(kProbeRegister, probe) == Result::Ok)
+        back = link.setUnitFormat(kNormalFormatCommand) == Result::Ok;
+    link.restoreConfiguredLine();
+    if (!port_.isOpen() && !port_.deviceGone())
+        link.openPort();
+    if (back)
+        unitMayBeInEightBits_ = false;
+    return back;
 }
 
 MainWindow::StepEnd MainWindow::readAllParameters() {

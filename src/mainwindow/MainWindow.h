@@ -131,6 +131,7 @@ class MainWindow {
     void stepValue();
     void stepVersionCheck();
     void endInitAtOnce();
+    bool bringBackFromEightBits();
     void reinitialise();
     void toggleCommunication(Control& entry);
     void warnUnidentified();
@@ -148,6 +149,9 @@ class MainWindow {
     std::unique_ptr<OperationHost> host_;
     CycleState state_ = CycleState::Init;
     bool closed_ = false;
+    // A description read was cut off: the unit may still talk its 8-bit data format.
+    bool unitMayBeInEightBits_ = false;
+    bool eightBitProbeTurn_ = false;
     // Last, so that it goes before the link it works on.
     std::unique_ptr<SerialSettingsDialog> settingsDialog_;
 };

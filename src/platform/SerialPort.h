@@ -27,6 +27,13 @@ class SerialPort {
     virtual bool isOpen() const = 0;
     virtual std::string lastError() const = 0;
 
+    // The device went away under the open port (hung up, removed, stopped working): the port is
+    // closed, but nobody asked for it. Stays so until close() or an open() that succeeds; a
+    // failed open() keeps it, since the device has not come back.
+    virtual bool deviceGone() const { return false; }
+    // Whether the device of the port number exists right now; cheap, and opens nothing.
+    virtual bool deviceExists() const { return true; }
+
     virtual int bytesWaiting() const = 0;
     // All waiting bytes; the input buffer is empty afterwards.
     virtual Bytes readAll() = 0;

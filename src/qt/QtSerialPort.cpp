@@ -2,6 +2,9 @@
 
 #include <QMetaObject>
 #include <QSerialPort>
+#ifdef _WIN32
+#include <QSerialPortInfo>
+#endif
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -142,6 +145,9 @@ QtSerialPort::~QtSerialPort() {
 }
 
 void QtSerialPort::setPortNumber(int comNumber) {
+    // Another number is another device; whether the old one comes back no longer matters.
+    if (comNumber != comNumber_)
+        closedByDevice_ = false;
     comNumber_ = comNumber;
 }
 
@@ -171,7 +177,10 @@ bool QtSerialPort::fail(const std::string& why) {
 }
 
 bool QtSerialPort::open() {
+    // A device that went away stays gone until an open succeeds, so the caller may keep trying.
+    const bool wasGone = closedByDevice_;
     close();
+    closedByDevice_ = wasGone;
     const auto device = portMap_.device(comNumber_);
     if (!device) {
         if (comNumber_ < PortMap::kMinCom || comNumber_ > PortMap::kMaxCom) {
@@ -190,8 +199,28 @@ bool QtSerialPort::open() {
     port_->clearError();
     if (!port_->open(QIODevice::ReadWrite))
         return fail(describeOpenFailure(*device));
+    closedByDevice_ = false;
     lastError_.clear();
     return true;
+}
+
+bool QtSerialPort::deviceExists() const {
+    const auto device = portMap_.device(comNumber_);
+    if (!device)
+        return false;
+#ifdef _WIN32
+    const QString name = QString::fromLocal8Bit(device->c_str());
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.portName().compare(name, Qt::CaseInsensitive) == 0 ||
+            info.systemLocation().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+#else
+    // stat() follows links, so a by-id link whose adapter is away counts as missing.
+    struct stat info {};
+    return ::stat(device->c_str(), &info) == 0;
+#endif
 }
 
 std::string QtSerialPort::describeOpenFailure(const std::string& device) const {

@@ -36,6 +36,10 @@ class QtSerialPort : public SerialPort {
     void close() override;
     bool isOpen() const override;
     std::string lastError() const override { return lastError_; }
+    bool deviceGone() const override { return closedByDevice_; }
+    // Looks the mapped device up without opening it; a by-id link counts once it leads to a
+    // device again.
+    bool deviceExists() const override;
 
     int bytesWaiting() const override;
     Bytes readAll() override;
@@ -62,7 +66,8 @@ class QtSerialPort : public SerialPort {
     // Set when the device vanished or hung up; the QSerialPort is closed once Qt has left its
     // handler.
     bool lost_ = false;
-    // Set when the device closed the port; cleared when the program opens or closes it.
+    // Set when the device closed the port; cleared when the program closes it or opens it
+    // again, or points the port at another number.
     bool closedByDevice_ = false;
 };
 

@@ -74,6 +74,10 @@ bool SerialLink::configurePort(int comPort, int baud, int dataBits, int stopBits
         settings_.comPort = -1;
         return false;
     }
+    // While the device is away the port keeps the line it had when it went, so that the unit can
+    // be met on that line again; and a missing adapter says nothing about the settings.
+    if (port_.deviceGone() && comPort == port_.portNumber())
+        return false;
     if (port_.isOpen())
         port_.close();
     port_.setPortNumber(comPort);
@@ -133,14 +137,17 @@ bool SerialLink::openPort() {
     }
     const int baud = kBaudRates[baudCode];
     const SerialFormat& f = kSerialFormats[formatCode];
-    if (configurePort(com, baud, f.dataBits, f.stopBits, f.parityCode)) {
+    const bool opened = configurePort(com, baud, f.dataBits, f.stopBits, f.parityCode);
+    // A pulled adapter is waited for by the main cycle; a message box for every attempt to
+    // reopen it would only stand in the operator's way.
+    if (opened || port_.deviceGone()) {
         const char parity = f.parityCode == kParityEven  ? 'E'
                             : f.parityCode == kParityOdd ? 'O'
                                                          : 'N';
         observer_.showSerialSettings(com, settings_.unitAddress,
                                      std::to_string(baud) + ", " + std::to_string(f.dataBits) +
                                          ", " + std::to_string(f.stopBits) + ", " + parity);
-        return true;
+        return opened;
     }
     // The port layer knows why (no such device, no permission); say it on a second line.
     std::string text = "Unable to open COM " + std::to_string(com);
@@ -148,6 +155,34 @@ bool SerialLink::openPort() {
         text += "\r" + port_.lastError();
     refuseSettings(text);
     return false;
+}
+
+bool SerialLink::reopenLostPort() {
+    if (!port_.deviceGone())
+        return false;
+    const std::int64_t nowMs = loop_.nowMs();
+    if (lastDeviceCheckMs_ && nowMs - *lastDeviceCheckMs_ < kDeviceCheckIntervalMs)
+        return false;
+    lastDeviceCheckMs_ = nowMs;
+    return port_.deviceExists() && port_.open();
+}
+
+std::optional<std::string> SerialLink::configuredLine() const {
+    if (settings_.baudRateCode < 0 || settings_.baudRateCode >= kBaudRateCodeCount ||
+        settings_.formatCode < 0 || settings_.formatCode >= kSerialFormatCount)
+        return std::nullopt;
+    return std::to_string(kBaudRates[settings_.baudRateCode]) + "," +
+           kSerialFormats[settings_.formatCode].text;
+}
+
+bool SerialLink::onConfiguredLine() const {
+    const auto line = configuredLine();
+    return !line || port_.settings() == *line;
+}
+
+bool SerialLink::restoreConfiguredLine() {
+    const auto line = configuredLine();
+    return line && port_.setSettings(*line);
 }
 
 void SerialLink::onReceive() {

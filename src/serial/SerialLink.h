@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ inline constexpr std::size_t kRegisterTextLength = 12;
 // A version register holds exactly this many characters.
 inline constexpr std::size_t kVersionLength = 8;
 inline constexpr int kDefaultAnswerTimeoutMs = 1000;
+// How often a device that went away is looked for: a USB adapter takes a second or two to come
+// back, and looking more often only costs system calls.
+inline constexpr int kDeviceCheckIntervalMs = 1000;
 
 // The one serial link of the program: the port and its settings, the answer timer and the
 // transactions with the unit at the settings' unit address. Every transaction is one exchange:
@@ -43,6 +47,17 @@ class SerialLink {
     // Opens the port with the serial settings and shows them; on failure says why and clears
     // them.
     bool openPort();
+    // After the device went away under the open port: at most once per kDeviceCheckIntervalMs,
+    // looks whether it is back and opens it again on the line it had when it went (which is
+    // where the unit was talking then). Says nothing to the operator, since it may take many
+    // tries. While the device is away, configurePort() and openPort() leave the port and the
+    // settings alone and show no message. True when the port is open again.
+    bool reopenLostPort();
+    // Whether the port talks the configured line, rather than a passing one such as the 8-bit
+    // phase of a description read.
+    bool onConfiguredLine() const;
+    // Back to the configured line without a word: false when the settings are not usable.
+    bool restoreConfiguredLine();
 
     // One register as text: `value` gets the data characters (empty on failure). Data longer
     // than `maxLength` is refused as an internal fault.
@@ -91,6 +106,8 @@ class SerialLink {
     void restartAnswerTimer();
     void stopAnswerTimer();
     void refuseSettings(const std::string& message);
+    // "9600,e,7,1" from the serial settings; nothing when their codes are out of range.
+    std::optional<std::string> configuredLine() const;
 
     SerialPort& port_;
     EventLoop& loop_;
@@ -102,6 +119,7 @@ class SerialLink {
     LinkError lastError_;
     std::function<void(bool, const Bytes&)> trace_;
     std::function<void(const LinkError&)> errorTrace_;
+    std::optional<std::int64_t> lastDeviceCheckMs_;
 };
 
 }  // namespace qu32

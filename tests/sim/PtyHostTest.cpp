@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "SimTestFrames.h"
+#include "sim/SimulatorConsole.h"
 
 namespace qu32::sim {
 namespace {
@@ -77,6 +79,40 @@ TEST(PtyHost, ServesAClientOnTheSlaveDevice) {
 
     host.stop();
     EXPECT_FALSE(host.running());
+}
+
+// The adapter pulled from the console: the client's terminal hangs up and the link goes; plugged,
+// the link leads to a fresh terminal and the same unit, with what it held, answers there.
+TEST(PtyHost, PullHangsUpAndRemovesTheLinkAndPlugBringsTheSameUnitBack) {
+    PtyHost host(*findModel("generic"));
+    ASSERT_TRUE(host.start()) << host.lastError();
+    const std::string link = host.slavePath();
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), host.terminalPath());
+    host.withUnit([](SimUnit& unit) { unit.setRegisterValue("01", "+004321"); });
+    const int fd = openClient(link);
+    ASSERT_GE(fd, 0);
+
+    EXPECT_EQ(runConsoleCommand(host, " pull ").text, "OK pulled");
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    EXPECT_NE(p.revents & POLLHUP, 0);
+    EXPECT_FALSE(std::filesystem::exists(link));
+    EXPECT_NE(runConsoleCommand(host, "status").text.find("adapter pulled"), std::string::npos);
+    close(fd);
+
+    const ConsoleReply plugged = runConsoleCommand(host, "plug");
+    EXPECT_EQ(plugged.text, "OK plugged " + host.terminalPath());
+    EXPECT_EQ(host.slavePath(), link);
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), host.terminalPath());
+    EXPECT_TRUE(host.running());
+    const int again = openClient(link);
+    ASSERT_GE(again, 0);
+    const Bytes request = readRequest("11", "01");
+    const Bytes expected = textAnswerFor("01", "+004321");
+    ASSERT_EQ(write(again, request.data(), request.size()), 6);
+    EXPECT_EQ(readAnswer(again, expected.size(), 1000), expected);
+    close(again);
+    EXPECT_EQ(runConsoleCommand(host, "plug").text.rfind("OK plugged", 0), 0u) << "plugged twice";
 }
 
 }  // namespace

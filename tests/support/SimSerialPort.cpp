@@ -12,17 +12,43 @@ bool SimSerialPort::setSettings(const std::string& settings) {
     }
     settings_ = settings;
     line_ = f;
+    // As on a real port, bytes on their way while the line changes never arrive as sent.
+    if (open_) {
+        ++generation_;
+        input_.clear();
+    }
     return true;
+}
+
+void SimSerialPort::setPortNumber(int comNumber) {
+    if (comNumber != port_)
+        gone_ = false;
+    port_ = comNumber;
+}
+
+bool SimSerialPort::deviceExists() const {
+    ++deviceChecks_;
+    return !pulled_ && existing_.count(port_) != 0;
+}
+
+void SimSerialPort::pullDevice() {
+    pulled_ = true;
+    if (!open_)
+        return;
+    close();
+    gone_ = true;
+    error_ = "COM " + std::to_string(port_) + ": the device hung up";
 }
 
 bool SimSerialPort::open() {
     if (open_)
         return true;
-    if (!existing_.count(port_)) {
+    if (pulled_ || !existing_.count(port_)) {
         error_ = "COM " + std::to_string(port_) + ": no such device";
         return false;
     }
     open_ = true;
+    gone_ = false;
     ++generation_;
     input_.clear();
     return true;
@@ -30,6 +56,7 @@ bool SimSerialPort::open() {
 
 void SimSerialPort::close() {
     open_ = false;
+    gone_ = false;
     ++generation_;
     input_.clear();
 }

@@ -17,7 +17,7 @@ class SimSerialPort : public SerialPort {
 
     SimSerialPort(VirtualEventLoop& loop, sim::SimUnit& unit) : loop_(loop), unit_(unit) {}
 
-    void setPortNumber(int comNumber) override { port_ = comNumber; }
+    void setPortNumber(int comNumber) override;
     int portNumber() const override { return port_; }
     bool setSettings(const std::string& settings) override;
     std::string settings() const override { return settings_; }
@@ -25,6 +25,8 @@ class SimSerialPort : public SerialPort {
     void close() override;
     bool isOpen() const override { return open_; }
     std::string lastError() const override { return error_; }
+    bool deviceGone() const override { return gone_; }
+    bool deviceExists() const override;
     int bytesWaiting() const override { return static_cast<int>(input_.size()); }
     Bytes readAll() override;
     void discardInput() override { input_.clear(); }
@@ -33,6 +35,13 @@ class SimSerialPort : public SerialPort {
     void setReceiveCallback(std::function<void()> callback) override {
         callback_ = std::move(callback);
     }
+
+    // The USB adapter is pulled: the device vanishes, an open port loses it at once (as a hang-up
+    // reports it) and answers on their way are lost. plugDevice() puts it back.
+    void pullDevice();
+    void plugDevice() { pulled_ = false; }
+    // How often the program looked whether the device exists.
+    int deviceChecks() const { return deviceChecks_; }
 
     // Which COM numbers exist on this simulated PC (COM1 by default).
     void setExistingPorts(std::set<int> ports) { existing_ = std::move(ports); }
@@ -56,6 +65,9 @@ class SimSerialPort : public SerialPort {
     std::string settings_ = "9600,e,7,1";
     sim::LineFormat line_;
     bool open_ = false;
+    bool gone_ = false;
+    bool pulled_ = false;
+    mutable int deviceChecks_ = 0;
     unsigned generation_ = 0;
     std::string error_;
     std::set<int> existing_{1};
