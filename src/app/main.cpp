@@ -74,7 +74,8 @@ void describeOptions(QCommandLineParser& parser) {
          "Work with a simulated unit behind a pseudo-terminal on the configured COM port "
          "(optionally naming its model, default " +
              QString::fromLatin1(kDefaultSimulatedModel) +
-             "). Standard input then takes unplug, replug, model NAME, status and quit.",
+             "). Standard input then takes unplug, replug, pull, plug, model NAME, status and "
+             "quit.",
          "MODEL"},
         {"port", "Point COM port N at DEVICE for this run (repeatable), e.g. 1=/dev/ttyUSB0.",
          "N=DEVICE"},

@@ -48,27 +48,37 @@ Result ControlOperation::execute() {
 
 Result ControlOperation::transmit() {
     Parameter* p = steps::parameterAt(host_, index_.value_or(-1));
-    // A failed transmission leaves the button and the value as they were.
     if (p == nullptr)
         return Result::Aborted;
+    if (!transmitAndReadBack(*p)) {
+        // The value stays as typed, and the operator hears and sees that it did not reach the
+        // unit.
+        host_.dialogs().beep();
+        steps::showOnButton(host_, button_, kErrorInfo, kOutcomeShowMs, kTransmitCaption);
+        return Result::Aborted;
+    }
+    button_.setCaption(kOkInfo);
+    host_.repaintList();
+    steps::pause(host_, kOutcomeShowMs);
+    button_.setCaption(kTransmitCaption);
+    return Result::Ok;
+}
+
+bool ControlOperation::transmitAndReadBack(Parameter& parameter) {
     if (steps::write(host_, code_, value_, kWriteAttempts) != Result::Ok)
-        return Result::Aborted;
+        return false;
     if (steps::write(host_, host_.unit().group.activateCode, kCommandValue) != Result::Ok)
-        return Result::Aborted;
+        return false;
     steps::pause(host_, kActivateSettleMs);
     // The unit answers at its new address or speed from now on; read back there.
     if (host_.followSerialChange({{code_, value_}}))
         steps::pause(host_, kAfterReopenTransmitMs);
     std::string text;
     if (steps::read(host_, code_, text, kReadBackAttempts) != Result::Ok)
-        return Result::Aborted;
-    p->unitValue = p->value;
-    p->value = formatValue(text, p->format);
-    button_.setCaption(kOkInfo);
-    host_.repaintList();
-    steps::pause(host_, kOutcomeShowMs);
-    button_.setCaption(kTransmitCaption);
-    return Result::Ok;
+        return false;
+    parameter.unitValue = parameter.value;
+    parameter.value = formatValue(text, parameter.format);
+    return true;
 }
 
 Result ControlOperation::transmitAll() {
@@ -180,6 +190,9 @@ Result ControlOperation::readAll() {
             host_.dialogs().beep();
             steps::showOnButton(host_, button_, kErrorInfo, kOutcomeShowMs, kReadCaption);
             host_.dialogs().setMousePointer(MousePointer::Default);
+            // The value shown stays what it was: a blank read shown as zeros would be taken
+            // for the unit's value and sent back by the next Transmit All.
+            continue;
         }
         p.value = formatValue(text, p.format);
     }

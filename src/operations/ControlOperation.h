@@ -44,6 +44,8 @@ class ControlOperation : public Operation {
 
   private:
     Result transmit();
+    // Written, activated, read back and shown; false at the first step that failed.
+    bool transmitAndReadBack(Parameter& parameter);
     Result transmitAll();
     Result transmitAllSteps(std::string& abortText);
     Result readAll();

@@ -34,8 +34,9 @@ TEST_F(ChangeParameter, EnterSendsStoresAndReadsBackOrReportsTheFailure) {
     EXPECT_EQ(param("01").value + "|" + param("01").unitValue, "0150|0140");
 }
 
-// Transmit sends the selected value without storing it; a refused value is offered five times and
-// leaves the button as it was. Store shows its outcome on its button, with a beep when refused.
+// Transmit sends the selected value without storing it; a refused value is offered five times,
+// stays as typed and is reported with a beep and "ERROR". Store shows its outcome on its button,
+// with a beep when refused.
 TEST_F(ControlOperations, TransmitAndStoreShowTheirOutcomeOnTheirButtons) {
     auto& shown = watch(window.controls.transmitButton);
     auto& stored = watch(window.controls.storeButton);
@@ -50,8 +51,12 @@ TEST_F(ControlOperations, TransmitAndStoreShowTheirOutcomeOnTheirButtons) {
     window.commands.transmitClicked();
     ASSERT_TRUE(runPending());
     EXPECT_EQ(writtenCodes(takeWire()), Strings(kWriteAttempts, "01"));
-    ASSERT_EQ(shown.texts, (Strings{"OK", "Tra&nsmit"}));
+    ASSERT_EQ(shown.texts, (Strings{"OK", "Tra&nsmit", "ERROR", "Tra&nsmit"}));
     EXPECT_NEAR(shown.shownFor(0), kOutcomeShowMs, 1);
+    EXPECT_NEAR(shown.shownFor(2), kOutcomeShowMs, 1);
+    EXPECT_EQ(param("01").value, "0160");
+    EXPECT_EQ(param("01").unitValue, "0150");
+    EXPECT_EQ(dialogs.beeps, 1);
 
     window.commands.storeClicked();
     ASSERT_TRUE(runPending());
@@ -60,7 +65,7 @@ TEST_F(ControlOperations, TransmitAndStoreShowTheirOutcomeOnTheirButtons) {
     window.commands.storeClicked();
     ASSERT_TRUE(runPending());
     EXPECT_EQ(stored.texts, (Strings{"OK", "&Store EEprom", "ERROR", "&Store EEprom"}));
-    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.beeps, 2);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -146,14 +151,19 @@ TEST_F(ControlOperations, ReadAllGoesOnAfterFailedReadsAndShowsEachOfThem) {
     ASSERT_GE(indexOf("74"), kListRows) << "one failure beyond the first page";
     unit.injectFault({sim::FaultKind::NoAnswer, "02", 1});
     unit.injectFault({sim::FaultKind::NoAnswer, "74", 1});
+    const std::string before02 = param("02").value;
+    const std::string before74 = param("74").value;
     unit.setRegisterValue("77", "00123456");
     param("00").value = "9999.9";
     window.commands.readAllClicked();
     ASSERT_TRUE(runPending());
 
     EXPECT_EQ(shown.texts, (Strings{"ERROR", "&Read", "ERROR", "&Read", "OK", "&Read"}));
-    for (const char* failed : {"02", "74"})
-        EXPECT_EQ(param(failed).value, formatValue("", param(failed).format));
+    // A value that could not be read keeps what was shown, never zeros the next Transmit All
+    // would send.
+    EXPECT_EQ(param("02").value, before02);
+    EXPECT_EQ(param("74").value, before74);
+    EXPECT_NE(before74, formatValue("", param("74").format));
     EXPECT_EQ(param("77").value, formatValue("00123456", param("77").format));
     EXPECT_EQ(param("00").value, "0250.0");
     EXPECT_TRUE(window.file.changed);

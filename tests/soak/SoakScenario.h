@@ -106,8 +106,9 @@ enum class Event {
     InputToggle,
     SaveOnFailingDisk,
     Reinitialise,
+    Transmit,
 };
-inline constexpr int kEventKinds = 16;
+inline constexpr int kEventKinds = 17;
 
 class Scenario {
   public:
@@ -229,6 +230,7 @@ class Scenario {
         }
         // A calm Read all shows the unit as it is.
         readAllClickMs_ = loop_.nowMsExact();
+        beforeReadAll_ = listValues();
         window_.commands.readAllClicked();
         runUntil([&] { return !window_.scheduler.isBusy(); }, kSettleBoundMs);
         runUntil([] { return false; }, 2000);
@@ -277,6 +279,7 @@ class Scenario {
                 break;
             case Event::ReadAll:
                 readAllClickMs_ = loop_.nowMsExact();
+                beforeReadAll_ = listValues();
                 window_.commands.readAllClicked();
                 break;
             case Event::TransmitAll:
@@ -302,6 +305,9 @@ class Scenario {
             case Event::Reinitialise:
                 window_.commands.reinitClicked();
                 break;
+            case Event::Transmit:
+                transmitOne();
+                break;
         }
     }
 
@@ -325,9 +331,34 @@ class Scenario {
         changePending_ = window_.scheduler.isBusy();
     }
 
+    // The operator selects a row and presses Transmit: the value shown goes to the unit.
+    void transmitOne() {
+        if (window_.scheduler.isBusy() || !window_.descriptionLoaded)
+            return;
+        const UnitDescription& d = window_.unit.description;
+        if (d.parameterCount < 1)
+            return;
+        const int index = between(0, d.parameterCount - 1);
+        const Parameter& p = d.parameters[static_cast<std::size_t>(index)];
+        if (p.isHeading())
+            return;
+        const int top = std::max(0, index - (kListRows - 1));
+        window_.list.showAt(top, index - top);
+        window_.list.onRowClicked(index - top);
+        transmitCode_ = p.code;
+        transmitWire_ = cleanValue(p.value);
+        transmitErrorShown_ = false;
+        transmitBeepsBefore_ = dialogs_.beeps;
+        transmitClickMs_ = loop_.nowMsExact();
+        window_.commands.transmitClicked();
+        transmitPending_ = window_.scheduler.isBusy();
+    }
+
     void saveOnFailingDisk() {
-        if (window_.file.path.empty() || window_.scheduler.isBusy() ||
-            !window_.controls.saveEntry.enabled())
+        // One save at a time: a second one before the first was looked at would take the first
+        // one's failing disk for the healthy one and never heal it.
+        if (window_.file.path.empty() || window_.scheduler.isBusy() || savePending_ ||
+            limitSet_ || !window_.controls.saveEntry.enabled())
             return;
         lastFile_ = readFile(parPath_);
         saveShownBefore_ = dialogs_.shown.size();
@@ -413,6 +444,16 @@ class Scenario {
             if (diskFailing_ && unchanged && !told)
                 violate(Invariant::SilentSaveFail, "the file stayed as it was");
         }
+        if (transmitPending_) {
+            transmitPending_ = false;
+            const auto held = unit_.registerValue(transmitCode_);
+            const bool told = transmitErrorShown_ && dialogs_.beeps > transmitBeepsBefore_;
+            checked(Invariant::SilentPartial);
+            if (unitChangedMs_ < transmitClickMs_ && !told && held && *held != transmitWire_ &&
+                cleanValue(*held) != transmitWire_)
+                violate(Invariant::SilentPartial, "Transmit of " + transmitCode_ + " as " +
+                                                      transmitWire_ + ", unit holds " + *held);
+        }
         if (changePending_) {
             changePending_ = false;
             const auto held = unit_.registerValue(changeCode_);
@@ -443,12 +484,47 @@ class Scenario {
             if (c.caption() == kOkCaption && readAllErrorMs_ < readAllClickMs_ &&
                 unitChangedMs_ < readAllClickMs_)
                 compareList("Read all", {});
+            else if (c.caption() == kOkCaption && unitChangedMs_ < readAllClickMs_)
+                checkReadAllKeptUnread();
+        });
+        window_.controls.transmitButton.setObserver([this](Control& c, Control::Property p) {
+            if (p == Control::Property::Caption && c.caption() == kErrorCaption)
+                transmitErrorShown_ = true;
         });
         window_.controls.transmitAllButton.setObserver([this](Control& c, Control::Property p) {
             if (p == Control::Property::Caption && c.caption() == kOkCaption &&
                 unitChangedMs_ < transmitAllClickMs_ && !intended_.empty())
                 compareList("Transmit all", intended_);
         });
+    }
+
+    std::vector<std::string> listValues() const {
+        const UnitDescription& d = window_.unit.description;
+        std::vector<std::string> values;
+        for (int i = 0; i < d.parameterCount; ++i)
+            values.push_back(d.parameters[static_cast<std::size_t>(i)].value);
+        return values;
+    }
+
+    // A Read all that could not read every row shows, in each, the unit's value or what the
+    // row showed before; never a value from nowhere (the blank read shown as zeros).
+    void checkReadAllKeptUnread() {
+        const UnitDescription& d = window_.unit.description;
+        // Lost meanwhile, the window is learning the unit anew: the list is being rebuilt.
+        if (window_.state() == CycleState::Init ||
+            static_cast<std::size_t>(d.parameterCount) != beforeReadAll_.size())
+            return;
+        checked(Invariant::ListNotUnit);
+        for (int i = 0; i < d.parameterCount; ++i) {
+            const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
+            const auto held = unit_.registerValue(p.code);
+            if (p.isHeading() || !held || p.value == beforeReadAll_[static_cast<std::size_t>(i)] ||
+                p.value == formatValue(*held, p.format))
+                continue;
+            violate(Invariant::ListNotUnit, "Read all with errors put " + p.value + " into " +
+                                                p.code + ", the unit holds " + *held);
+            return;
+        }
     }
 
     // Every row against the unit: as the list shows it, or as the operator meant it.
@@ -493,8 +569,16 @@ class Scenario {
     double unitChangedMs_ = -1;
     double readAllClickMs_ = -1;
     double readAllErrorMs_ = -1;
+    std::vector<std::string> beforeReadAll_;
     double transmitAllClickMs_ = -1;
     std::vector<Parameter> intended_;
+
+    bool transmitPending_ = false;
+    std::string transmitCode_;
+    std::string transmitWire_;
+    bool transmitErrorShown_ = false;
+    int transmitBeepsBefore_ = 0;
+    double transmitClickMs_ = -1;
 
     bool changePending_ = false;
     std::string changeCode_;
