@@ -39,6 +39,7 @@ QList<QCommandLineOption> commonOptions() {
         {"force", "load: also load a file written for another unit or firmware."},
         {"pdf", "print: the PDF file to write.", "FILE"},
         {"copies", "print: copies of the listing in the PDF (1 to 99).", "N", "1"},
+        {"every-pass", "monitor: print every polling pass, not only the ones that changed."},
     };
 }
 
@@ -144,6 +145,7 @@ std::optional<std::string> readCommonOptions(const QCommandLineParser& parser, C
     out.comment = comment.toLatin1().toStdString();
     out.store = parser.isSet("store");
     out.force = parser.isSet("force");
+    out.everyPass = parser.isSet("every-pass");
     out.pdfPath = QFile::encodeName(parser.value("pdf")).toStdString();
     out.copies = parser.value("copies").toInt(&ok);
     if (!ok || out.copies < 1 || out.copies > kMaxCopies)

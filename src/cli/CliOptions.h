@@ -33,6 +33,8 @@ struct CliOptions {
     // print: the PDF file written and how many copies it holds.
     std::string pdfPath;
     int copies = 1;
+    // monitor: a line every polling pass, not only when something changed.
+    bool everyPass = false;
     QStringList command;  // the verb and its arguments
 };
 

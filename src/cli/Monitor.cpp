@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -32,31 +33,47 @@ QByteArray local(const std::string& latin1) {
     return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())).toLocal8Bit();
 }
 
-// One character per panel: the input or output is on (1) or off (0).
-template <typename Panels>
-std::string bits(const Panels& panels, std::size_t count, Color on) {
-    std::string s;
-    for (std::size_t k = 0; k < count && k < panels.size(); ++k)
-        s += panels[k].backColor() == on ? '1' : '0';
-    return s.empty() ? "-" : s;
+// A caption as the operator reads it: "R&eset" is "Reset", "&&" a single "&".
+std::string withoutAccessKeys(const std::string& caption) {
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        text += caption[i];
+    }
+    return text;
 }
 
-void printPass(MainWindow& w, double seconds) {
-    const UnitDescription& d = w.unit.description;
-    const auto inputs = static_cast<std::size_t>(std::min(d.inputCount, kInputButtons));
-    const auto outputs = static_cast<std::size_t>(std::min(d.outputCount, kOutputPanels));
-    std::printf("%9.1f s  %s | in %s ext %s bus %s | out %s | value %s | %s\n", seconds,
-                local(w.controls.window.caption()).constData(),
-                bits(w.controls.inputPcPanels, inputs, kBlue).c_str(),
-                bits(w.controls.inputExternalPanels, inputs, kBlue).c_str(),
-                bits(w.controls.inputBusPanels, inputs, kBlue).c_str(),
-                bits(w.controls.outputPanels, outputs, kRed).c_str(),
-                local(w.controls.valueText.caption()).constData(),
-                local(w.controls.resetButton.caption()).constData());
-    std::fflush(stdout);
+// The names of the lit panels, as their panel or their input's button shows them; "-" for none.
+template <typename Panels, typename Names>
+std::string litNames(const Panels& panels, const Names& names, std::size_t count, Color lit) {
+    std::string text;
+    for (std::size_t k = 0; k < count && k < panels.size() && k < names.size(); ++k) {
+        if (panels[k].backColor() != lit)
+            continue;
+        std::string name = withoutAccessKeys(names[k].caption());
+        if (name.empty())
+            name = "#" + std::to_string(k + 1);
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text.empty() ? "-" : text;
 }
 
 }  // namespace
+
+std::string passLine(const MainWindow& w) {
+    const MainWindowControls& c = w.controls;
+    const UnitDescription& d = w.unit.description;
+    const auto inputs = static_cast<std::size_t>(std::clamp(d.inputCount, 0, kInputButtons));
+    const auto outputs = static_cast<std::size_t>(std::clamp(d.outputCount, 0, kOutputPanels));
+    const std::string value = c.valueText.caption();
+    return c.window.caption() + " | in PC " +
+           litNames(c.inputPcPanels, c.inputButtons, inputs, kBlue) + "; ext " +
+           litNames(c.inputExternalPanels, c.inputButtons, inputs, kBlue) + "; bus " +
+           litNames(c.inputBusPanels, c.inputButtons, inputs, kBlue) + " | out " +
+           litNames(c.outputPanels, c.outputPanels, outputs, kRed) + " | value " +
+           (value.empty() ? "-" : value) + " | " + withoutAccessKeys(c.resetButton.caption());
+}
 
 int runMonitor(CliOptions& opt, sim::PtyHost* simulated) {
     QtEventLoop loop;
@@ -81,6 +98,15 @@ int runMonitor(CliOptions& opt, sim::PtyHost* simulated) {
     // initialising are printed when the caption changes.
     std::optional<CycleState> lastState;
     std::string lastCaption;
+    std::string lastPrinted;
+    const auto printPass = [&] {
+        const std::string line = passLine(window);
+        if (line == lastPrinted && !opt.everyPass)
+            return;
+        lastPrinted = line;
+        std::printf("%9.1f s  %s\n", seconds(), local(line).constData());
+        std::fflush(stdout);
+    };
     bool deviceWasGone = false;
     window.afterTick = [&] {
         // A pulled adapter is waited for; say why the line went quiet and when it is back.
@@ -97,7 +123,7 @@ int runMonitor(CliOptions& opt, sim::PtyHost* simulated) {
         const bool captionChanged = window.controls.window.caption() != lastCaption;
         if (passDone || (state == CycleState::Init && captionChanged) ||
             (lastState == CycleState::Init && state != CycleState::Init))
-            printPass(window, seconds());
+            printPass();
         lastState = state;
         lastCaption = window.controls.window.caption();
     };
@@ -125,6 +151,12 @@ int runMonitor(CliOptions& opt, sim::PtyHost* simulated) {
     window.load();
     if (window.isClosed())
         return 1;
+    // First, as every command does: where and how it talks to the unit.
+    const MainWindowControls& c = window.controls;
+    if (!c.portPanel.caption().empty())
+        std::printf("%s %s, %s\n", local(c.portPanel.caption()).constData(),
+                    local(c.formatPanel.caption()).constData(),
+                    local(c.unitPanel.caption()).constData());
     QCoreApplication::exec();
     return 0;
 }

@@ -258,9 +258,11 @@ TEST(Monitor, PrintsPassesUntilQuit) {
     p.start(kProgram, {"--simulate=tq593", "--program-folder",
                        QString::fromStdString(folder.path()), "monitor"});
     ASSERT_TRUE(p.waitForStarted(kWaitMs));
+    // The inputs and outputs that are on by name, the value as the window shows it, no access
+    // keys; the settings in use first.
     const QRegularExpression pass(
-        R"(^ *\d+\.\d s  .*TQ593.* \| in [01]{16} ext [01]{16} bus [01]{16} \| out [01]{8} )"
-        R"(\| value [+-]?\d+ \| )",
+        R"(^COM 1 9600, 7, 1, E, Unit 11\n(.*\n)* *\d+\.\d s  .*TQ593.* \| in PC -; ext Stopp; )"
+        R"(bus - \| out Bereit \| value [+-]\d+ \| Reset is OFF$)",
         QRegularExpression::MultilineOption);
     QString out;
     QElapsedTimer clock;
@@ -278,6 +280,29 @@ TEST(Monitor, PrintsPassesUntilQuit) {
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(pass.match(out).hasMatch()) << out.toStdString();
     EXPECT_TRUE(p.readAllStandardError().contains("simulated unit: OK quit"));
+}
+
+// A unit whose state stands still gives one line, not one a pass; --every-pass gives them all.
+TEST(Monitor, PrintsALineWhenSomethingChanges) {
+    TempFolder folder;
+    int lines[2] = {};
+    for (const bool everyPass : {false, true}) {
+        QProcess p;
+        QStringList arguments{"--simulate=generic", "--program-folder",
+                              QString::fromStdString(folder.path()), "monitor"};
+        if (everyPass)
+            arguments.prepend("--every-pass");
+        p.start(kProgram, arguments);
+        ASSERT_TRUE(p.waitForStarted(kWaitMs));
+        p.waitForFinished(5000);  // it runs on: five seconds of polling
+        p.write("quit\n");
+        if (!p.waitForFinished(10000))
+            p.kill();
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        lines[everyPass] = int(out.count(QRegularExpression(R"(\| value .*\n)")));
+    }
+    EXPECT_EQ(lines[0], 1);
+    EXPECT_GE(lines[1], 3);
 }
 
 }  // namespace
