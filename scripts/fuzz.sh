@@ -21,10 +21,15 @@ if [ ! -d "fuzz/corpus/$target" ]; then
 fi
 
 build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DQU32_FUZZ=ON -DQU32_BUILD_TESTS=OFF -DQU32_BUILD_BENCH=OFF \
-    >/dev/null
-cmake --build "$build" --target "fuzz_$target" -j "${QU32_FUZZ_JOBS:-2}"
+mkdir -p "$build"
+# Two targets run side by side share the build folder; one configures and builds at a time.
+(
+    flock 9
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ -DQU32_FUZZ=ON -DQU32_BUILD_TESTS=OFF -DQU32_BUILD_BENCH=OFF \
+        >/dev/null
+    cmake --build "$build" --target "fuzz_$target" -j "${QU32_FUZZ_JOBS:-2}"
+) 9>"$build/.lock"
 
 work="$build/corpus/$target"
 crashes="$build/crashes/$target"

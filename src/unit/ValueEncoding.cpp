@@ -163,8 +163,13 @@ std::string limitValue(const std::string& edited, const ParamFormat& format) {
     }
 
     // Ten-digit values may not fit 32 bits, so they are compared as digits with the bound and
-    // never converted; a value at or above the bound becomes the bound.
-    if (format.signKind == kSignKindUnsigned) {
+    // never converted; a value at or above the bound becomes the bound. A field with fewer
+    // places cannot show such a value at all: a long text there is limited to the range like
+    // any other, or the field would show its last digits, beyond the range.
+    const bool tenDigitField = layoutOf(format).digitPlaces >= kTenDigits;
+    if (!tenDigitField) {
+        // Limited to minValue..maxValue below.
+    } else if (format.signKind == kSignKindUnsigned) {
         // No sign place: a sign character takes no part in the comparison.
         if (wire.size() >= kTenDigits) {
             return compareMagnitude(value.digits, kUnsignedMaxDigits) < 0
