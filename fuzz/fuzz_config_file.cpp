@@ -61,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool found = false;
     first.prepareSerialSave(changed, saved, found);
     if (opened != qu32::ConfigOpenResult::Applied) {
+        QU32_FUZZ_CHECK(read == Settings{}, "a file that did not load changed the settings");
         QU32_FUZZ_CHECK(saved.empty(), "a file that did not load would be overwritten");
         return 0;
     }
