@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <system_error>
 
 #include "platform/Files.h"
@@ -77,6 +78,7 @@ constexpr unsigned kSaveOptions = pugi::format_indent | pugi::format_no_declarat
 constexpr std::size_t kMaxSourceExcerpt = 80;
 
 constexpr unsigned char kLatin1Last = 0xFF;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr char kUnmappable = '?';
 
 bool isNamed(const pugi::xml_node& node, const char* name) {
@@ -297,23 +299,126 @@ std::string parseErrorText(const pugi::xml_parse_result& result, const std::stri
            result.description() + ": " + source;
 }
 
-// The bytes are written as ISO-8859-1, so the declaration has to say so, whatever the file
-// said when it was read.
-void declareLatin1(pugi::xml_document& document) {
-    pugi::xml_node declaration = document.first_child();
-    if (declaration.type() != pugi::node_declaration) {
-        declaration = document.prepend_child(pugi::node_declaration);
-        declaration.append_attribute("version") = kXmlVersion;
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && upperAscii(std::string(a)) == upperAscii(std::string(b));
+}
+
+bool isValidUtf8(const std::string& bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 1;
+        unsigned minimum = 0;
+        unsigned codePoint = lead;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            minimum = 0x10000;
+            codePoint = lead & 0x07u;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            length = 3;
+            minimum = 0x800;
+            codePoint = lead & 0x0Fu;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            length = 2;
+            minimum = 0x80;
+            codePoint = lead & 0x1Fu;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0u) != 0x80u)
+                return false;
+            codePoint = (codePoint << 6) | (next & 0x3Fu);
+        }
+        if (codePoint < minimum || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return false;
+        i += length;
     }
-    pugi::xml_attribute version = declaration.attribute("version");
-    if (!version)
-        version = declaration.prepend_attribute("version");
-    if (version.value()[0] == '\0')
-        version = kXmlVersion;
-    pugi::xml_attribute encoding = declaration.attribute("encoding");
-    if (!encoding)
-        encoding = declaration.insert_attribute_after("encoding", version);
-    encoding = kXmlEncoding;
+    return true;
+}
+
+// The encoding the declaration names, wherever the attribute stands in it; empty when none.
+std::string declaredEncoding(const std::string& bytes) {
+    std::string_view text(bytes);
+    if (text.starts_with(kUtf8Bom))
+        text.remove_prefix(kUtf8Bom.size());
+    if (!text.starts_with("<?xml"))
+        return {};
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    const std::size_t name = declaration.find("encoding");
+    if (name == std::string_view::npos)
+        return {};
+    std::size_t at = declaration.find_first_not_of(" \t\r\n", name + std::strlen("encoding"));
+    if (at == std::string_view::npos || declaration[at] != '=')
+        return {};
+    at = declaration.find_first_not_of(" \t\r\n", at + 1);
+    if (at == std::string_view::npos || (declaration[at] != '"' && declaration[at] != '\''))
+        return {};
+    const std::size_t end = declaration.find(declaration[at], at + 1);
+    if (end == std::string_view::npos)
+        return {};
+    return std::string(declaration.substr(at + 1, end - at - 1));
+}
+
+// Files are written as ISO-8859-1 but edited by hand in whatever the editor likes: a declared
+// Latin-1 file is Latin-1, and so is one whose bytes are no valid UTF-8 (a hand-edited file
+// without a declaration), since reading those as UTF-8 would lose every letter beyond ASCII.
+pugi::xml_encoding encodingOf(const std::string& bytes) {
+    const std::string declared = declaredEncoding(bytes);
+    for (const char* name : {"iso-8859-1", "iso8859-1", "latin1", "latin-1", "iso_8859-1"}) {
+        if (equalsIgnoringAsciiCase(declared, name))
+            return pugi::encoding_latin1;
+    }
+    // Sixteen- and 32-bit files announce themselves by their first bytes; the parser knows them.
+    const bool wide = bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0' ||
+                                            static_cast<unsigned char>(bytes[0]) == 0xFE ||
+                                            static_cast<unsigned char>(bytes[0]) == 0xFF);
+    if (wide)
+        return pugi::encoding_auto;
+    return isValidUtf8(bytes) ? pugi::encoding_utf8 : pugi::encoding_latin1;
+}
+
+// The bytes are written as ISO-8859-1, so the declaration has to say so whatever the file said
+// when it was read. It is written whole: a reader looks for the encoding right after the
+// version, so one that stood behind another attribute would not be seen at the next start.
+void declareLatin1(pugi::xml_document& document) {
+    pugi::xml_node old = document.first_child();
+    std::string standalone;
+    if (old.type() == pugi::node_declaration) {
+        standalone = old.attribute("standalone").value();
+        document.remove_child(old);
+    }
+    pugi::xml_node declaration = document.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version") = kXmlVersion;
+    declaration.append_attribute("encoding") = kXmlEncoding;
+    if (standalone == "yes" || standalone == "no")
+        declaration.append_attribute("standalone") = standalone.c_str();
+}
+
+// Everything a document holds, in order, as one text: two documents that give the same text
+// are the same file to the program. Values count as the program reads them, in Latin-1, so a
+// character beyond it that was "?" to this run may be "?" in the file; names must match exactly.
+void describeNode(const pugi::xml_node& node, std::string& out) {
+    const auto add = [&out](const std::string& text) {
+        out += std::to_string(text.size());
+        out += ':';
+        out += text;
+    };
+    out += std::to_string(static_cast<int>(node.type()));
+    add(node.name());
+    add(utf8ToLatin1(node.value()));
+    for (const pugi::xml_attribute attribute : node.attributes()) {
+        add(attribute.name());
+        add(utf8ToLatin1(attribute.value()));
+    }
+    out += '(';
+    for (const pugi::xml_node child : node.children())
+        describeNode(child, out);
+    out += ')';
 }
 
 }  // namespace
@@ -330,20 +435,26 @@ ConfigOpenResult ConfigFile::open(const std::string& path, SerialSettings& setti
     }
 
     std::string bytes;
-    if (readWholeFile(path, bytes, lastError_)) {
-        parseResult_ =
-            document_.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
-        if (!parseResult_)
-            lastError_ = parseErrorText(parseResult_, bytes);
-    } else {
+    if (!readWholeFile(path, bytes, lastError_)) {
         parseResult_ = pugi::xml_parse_result();
         parseResult_.status = pugi::status_io_error;
-    }
-    // The parser keeps what it read before the fault; an empty document makes sure the exit
-    // save leaves a broken file alone.
-    if (!parseResult_)
         document_.reset();
+        return ConfigOpenResult::Unreadable;
+    }
+    return load(bytes, settings, company, portMap);
+}
 
+ConfigOpenResult ConfigFile::load(const std::string& bytes, SerialSettings& settings,
+                                  CompanyInfo& company, PortMap& portMap) {
+    lastError_.clear();
+    parseResult_ =
+        document_.load_buffer(bytes.data(), bytes.size(), kParseOptions, encodingOf(bytes));
+    if (!parseResult_) {
+        lastError_ = parseErrorText(parseResult_, bytes);
+        // The parser keeps what it read before the fault; an empty document makes sure the
+        // exit save leaves a broken file alone.
+        document_.reset();
+    }
     applyDocument(settings, company, portMap);
     return parseResult_ ? ConfigOpenResult::Applied : ConfigOpenResult::Unreadable;
 }
@@ -447,13 +558,28 @@ bool ConfigFile::writeDefault(const std::string& path) {
 }
 
 bool ConfigFile::saveSerialSettings(const std::string& path, const SerialSettings& settings) {
+    std::string bytes;
+    bool found = false;
+    const bool written = prepareSerialSave(settings, bytes, found);
+    if (bytes.empty())
+        return false;
+    const std::string why = lastError_;
+    const bool saved = writeFileAtomically(path, bytes, lastError_);
+    if (saved)
+        lastError_ = why;
+    return written && saved;
+}
+
+bool ConfigFile::prepareSerialSave(const SerialSettings& settings, std::string& bytes,
+                                   bool& found) {
     lastError_.clear();
+    bytes.clear();
+    found = false;
     const pugi::xml_node group = firstElementChild(document_.document_element());
     if (!group) {
-        lastError_ = "no settings were loaded; " + path + " is left as it is";
+        lastError_ = "no settings were loaded; the file is left as it is";
         return false;
     }
-    bool found = false;
     bool written = false;
     for (pugi::xml_node child : group.children()) {
         if (isNamed(child, kSerialElement)) {
@@ -461,10 +587,11 @@ bool ConfigFile::saveSerialSettings(const std::string& path, const SerialSetting
             written = writeSerialElement(child, settings);
         }
     }
-    const bool saved = saveDocument(path);
-    if (saved && !found)
+    if (!checkedBytes(bytes))
+        return false;
+    if (!found)
         lastError_ = "the file has no Serial element";
-    return found && written && saved;
+    return found && written;
 }
 
 bool ConfigFile::rememberPortPairing(int com, const std::string& device) {
@@ -527,9 +654,32 @@ std::string ConfigFile::serialize() const {
     return bytes;
 }
 
-bool ConfigFile::saveDocument(const std::string& path) {
+bool ConfigFile::checkedBytes(std::string& bytes) {
     declareLatin1(document_);
-    return writeFileAtomically(path, serialize(), lastError_);
+    bytes = serialize();
+    // A file the next start reads differently (a name Latin-1 cannot hold becomes "?", which no
+    // XML name may contain) would lose the operator's settings for good; keep the old one.
+    pugi::xml_document reread;
+    const pugi::xml_parse_result result =
+        reread.load_buffer(bytes.data(), bytes.size(), kParseOptions, encodingOf(bytes));
+    std::string before;
+    std::string after;
+    describeNode(document_, before);
+    describeNode(reread, after);
+    if (!result || before != after) {
+        bytes.clear();
+        lastError_ =
+            "the settings hold text that ISO-8859-1 cannot carry; the file is left as it is";
+        return false;
+    }
+    return true;
+}
+
+bool ConfigFile::saveDocument(const std::string& path) {
+    std::string bytes;
+    if (!checkedBytes(bytes))
+        return false;
+    return writeFileAtomically(path, bytes, lastError_);
 }
 
 }  // namespace qu32

@@ -35,6 +35,11 @@ class ConfigFile {
     ConfigOpenResult open(const std::string& path, SerialSettings& settings, CompanyInfo& company,
                           PortMap& portMap);
 
+    // Parses the bytes of a configuration file and applies them as open() does. Bytes that are
+    // not valid UTF-8 in a file that declares no other encoding are read as ISO-8859-1.
+    ConfigOpenResult load(const std::string& bytes, SerialSettings& settings, CompanyInfo& company,
+                          PortMap& portMap);
+
     // Applies the loaded document; does nothing when the load failed.
     void applyDocument(SerialSettings& settings, CompanyInfo& company, PortMap& portMap);
 
@@ -51,6 +56,10 @@ class ConfigFile {
     // only when a "Serial" element was updated and the file was saved; the file on disk is left
     // alone when the document holds no settings group (nothing loaded, or a malformed file).
     bool saveSerialSettings(const std::string& path, const SerialSettings& settings);
+    // saveSerialSettings without the disk: puts the settings into the document and gives the
+    // bytes to write, or no bytes when the document must not be written (nothing loaded, or it
+    // would not read back the same). `found` tells whether a "Serial" element was there.
+    bool prepareSerialSave(const SerialSettings& settings, std::string& bytes, bool& found);
     // Overwrites only the attributes the element already has.
     bool writeSerialElement(pugi::xml_node element, const SerialSettings& settings);
     // Enters the device of a COM number in the document's port map (the last PortMap element of
@@ -66,6 +75,8 @@ class ConfigFile {
 
   private:
     bool saveDocument(const std::string& path);
+    // The document as it would be saved, checked to read back to the same document.
+    bool checkedBytes(std::string& bytes);
 
     pugi::xml_document document_;
     pugi::xml_parse_result parseResult_;

@@ -8,12 +8,9 @@ namespace qu32 {
 
 namespace {
 
-// What an empty value shows: wide enough for every field the units describe.
-constexpr std::string_view kEmptyValueText = "000000000000";
-// Zeros added in front of a short value by one formatting pass.
-constexpr std::size_t kMaxValuePadZeros = 10;
-// Zeros added in front of a limited "#" value.
-constexpr std::size_t kMaxHashPadZeros = 12;
+// No unit field is wider than 17 characters; a description that asks for more is broken and
+// its values are shown at this width rather than as a page of zeros.
+constexpr std::size_t kMaxDisplayWidth = 40;
 
 // Texts of this many digits can leave the 32-bit range; shorter ones never do.
 constexpr std::size_t kTenDigits = 10;
@@ -89,17 +86,47 @@ std::int32_t clampToRange(std::int64_t value, const ParamFormat& format) {
     return static_cast<std::int32_t>(value);
 }
 
-std::string zeros(std::size_t wanted, std::size_t have, std::size_t maxZeros) {
-    return wanted > have ? std::string(std::min(wanted - have, maxZeros), '0') : std::string();
+// Where the characters of a display text go: its width, the sign place, the digit places and
+// the index of the point (npos when there is none).
+struct DisplayLayout {
+    std::size_t width = 0;
+    bool hasSign = false;
+    std::size_t digitPlaces = 0;
+    std::size_t pointAt = std::string::npos;
+};
+
+DisplayLayout layoutOf(const ParamFormat& format) {
+    DisplayLayout layout;
+    layout.width = format.digits < 0
+                       ? 0
+                       : std::min(static_cast<std::size_t>(format.digits) + 1, kMaxDisplayWidth);
+    layout.hasSign = format.signKind != kSignKindUnsigned && layout.width > 0;
+    const std::size_t signPlaces = layout.hasSign ? 1 : 0;
+    // A point the format puts before the sign or past the end stands as near to that place as
+    // the text allows: the sign always leads, and every character keeps its place.
+    if (format.decimalPos != kNoDecimalPoint && layout.width > signPlaces) {
+        const auto wanted = static_cast<std::int64_t>(format.decimalPos);
+        layout.pointAt = static_cast<std::size_t>(
+            std::clamp<std::int64_t>(wanted, static_cast<std::int64_t>(signPlaces),
+                                     static_cast<std::int64_t>(layout.width) - 1));
+    }
+    layout.digitPlaces = layout.width - signPlaces - (layout.pointAt != std::string::npos ? 1 : 0);
+    return layout;
+}
+
+std::string zeros(std::size_t wanted, std::size_t have) {
+    return wanted > have ? std::string(wanted - have, '0') : std::string();
 }
 
 }  // namespace
 
 std::string cleanValue(const std::string& text) {
+    // A sign counts only in front of the digits: one anywhere else would reach the unit as part
+    // of the value (files and hand-typed texts carry them in any place).
     std::string wire;
     wire.reserve(text.size());
     for (const char c : text) {
-        if (isDigit(c) || isSignChar(c)) {
+        if (isDigit(c) || (wire.empty() && isSignChar(c))) {
             wire.push_back(c);
         }
     }
@@ -107,38 +134,22 @@ std::string cleanValue(const std::string& text) {
 }
 
 std::string formatValue(const std::string& raw, const ParamFormat& format) {
-    std::string text = cleanValue(raw);
-    if (text.empty()) {
-        text = kEmptyValueText;
-    }
-    char sign = 0;
-    if (isSignChar(text.front())) {
-        sign = text.front();
-        text.erase(0, 1);
-    }
+    const SplitValue value = splitValue(cleanValue(raw));
+    const DisplayLayout layout = layoutOf(format);
 
-    const bool isUnsigned = format.signKind == kSignKindUnsigned;
-    const bool hasPoint = format.decimalPos != kNoDecimalPoint;
-    // The sign and the point take places of the display width that digits cannot use.
-    const std::int64_t extra = (isUnsigned ? 0 : 1) + (hasPoint ? 1 : 0);
-    const std::int64_t digitPlaces = std::int64_t{format.digits} + 1 - extra;
-    const std::size_t width = digitPlaces > 0 ? static_cast<std::size_t>(digitPlaces) : 0;
-
-    if (text.size() > width) {
-        text.erase(0, text.size() - width);
+    std::string text = value.digits;
+    if (text.size() > layout.digitPlaces) {
+        text.erase(0, text.size() - layout.digitPlaces);
     } else {
-        text.insert(0, zeros(width, text.size(), kMaxValuePadZeros));
+        // Zeros up to the full width, so that a short answer of a wide field keeps its width.
+        text.insert(0, layout.digitPlaces - text.size(), '0');
     }
-
-    if (!isUnsigned) {
-        text.insert(text.begin(), sign == '-' || sign == '#' ? sign : '+');
+    if (layout.hasSign) {
+        text.insert(text.begin(), value.sign == '-' || value.sign == '#' ? value.sign : '+');
     }
     // An unsigned field has no place for a sign, so one sent by the unit is dropped.
-
-    if (hasPoint && format.decimalPos >= 0 &&
-        static_cast<std::size_t>(format.decimalPos) < text.size() &&
-        text[static_cast<std::size_t>(format.decimalPos)] != '.') {
-        text.insert(static_cast<std::size_t>(format.decimalPos), 1, '.');
+    if (layout.pointAt != std::string::npos) {
+        text.insert(layout.pointAt, 1, '.');
     }
     return text;
 }
@@ -152,8 +163,13 @@ std::string limitValue(const std::string& edited, const ParamFormat& format) {
     }
 
     // Ten-digit values may not fit 32 bits, so they are compared as digits with the bound and
-    // never converted; a value at or above the bound becomes the bound.
-    if (format.signKind == kSignKindUnsigned) {
+    // never converted; a value at or above the bound becomes the bound. A field with fewer
+    // places cannot show such a value at all: a long text there is limited to the range like
+    // any other, or the field would show its last digits, beyond the range.
+    const bool tenDigitField = layoutOf(format).digitPlaces >= kTenDigits;
+    if (!tenDigitField) {
+        // Limited to minValue..maxValue below.
+    } else if (format.signKind == kSignKindUnsigned) {
         // No sign place: a sign character takes no part in the comparison.
         if (wire.size() >= kTenDigits) {
             return compareMagnitude(value.digits, kUnsignedMaxDigits) < 0
@@ -186,7 +202,9 @@ std::string limitValue(const std::string& edited, const ParamFormat& format) {
     if (format.signKind == kSignKindSigned && value.sign == '-' && number == 0 && limited == 0) {
         // A signed display always starts with its sign character.
         std::string zero = formatValue("0", format);
-        zero.front() = '-';
+        if (!zero.empty()) {
+            zero.front() = '-';
+        }
         return zero;
     }
     return formatValue(std::to_string(limited), format);
@@ -205,29 +223,45 @@ std::string keepDigitsAndSign(const std::string& text) {
 }
 
 std::string limitHashValue(const std::string& text, const ParamFormat* entry01) {
-    if (entry01 == nullptr || text.empty()) {
+    if (text.empty()) {
         return text;
     }
+    // The text keeps its width: "#", a minus right behind it when the value is negative, the
+    // digits, and a point where it stood. Anything else typed or read in between is dropped.
     const std::string rest = text.substr(1);
-
-    // Only a whole number is limited; anything else (a decimal point, letters) stays as typed.
-    const std::size_t start = !rest.empty() && (rest.front() == '+' || rest.front() == '-') ? 1 : 0;
-    if (rest.size() <= start ||
-        !std::all_of(rest.begin() + static_cast<std::ptrdiff_t>(start), rest.end(), isDigit)) {
+    if (rest.empty()) {
         return text;
     }
+    const std::size_t pointAt = rest.find('.');
+    const bool negative = !rest.empty() && rest.front() == '-';
+    std::string digits;
+    for (const char c : rest) {
+        if (isDigit(c)) {
+            digits.push_back(c);
+        }
+    }
 
-    const std::int64_t magnitude = magnitudeOf(rest.substr(start));
-    const std::int64_t number = rest.front() == '-' ? -magnitude : magnitude;
-    const std::int32_t limited = clampToRange(number, *entry01);
+    // Only a whole number is limited; one with a point has a scale the range does not know.
+    if (entry01 != nullptr && pointAt == std::string::npos) {
+        const std::int64_t magnitude = magnitudeOf(digits);
+        const std::int32_t limited = clampToRange(negative ? -magnitude : magnitude, *entry01);
+        // A negative bound keeps its minus right behind the "#"; the minus takes one of the
+        // places so that the value keeps its width when the digits fit ("#-005").
+        const bool limitedNegative = limited < 0;
+        const std::string limitedDigits =
+            std::to_string(limitedNegative ? -std::int64_t{limited} : limited);
+        const std::size_t width = limitedNegative ? rest.size() - 1 : rest.size();
+        return std::string("#") + (limitedNegative ? "-" : "") +
+               zeros(width, limitedDigits.size()) + limitedDigits;
+    }
 
-    // A negative bound keeps its minus right behind the "#"; the minus takes one of the places so
-    // that the value keeps its width when the digits fit ("#-005").
-    const bool negative = limited < 0;
-    const std::string digits = std::to_string(negative ? -std::int64_t{limited} : limited);
-    const std::size_t width = negative ? rest.size() - 1 : rest.size();
-    return std::string("#") + (negative ? "-" : "") +
-           zeros(width, digits.size(), kMaxHashPadZeros) + digits;
+    const std::size_t signPlaces = negative ? 1 : 0;
+    const std::size_t pointPlaces = pointAt != std::string::npos ? 1 : 0;
+    std::string out = zeros(rest.size() - signPlaces - pointPlaces, digits.size()) + digits;
+    if (pointAt != std::string::npos) {
+        out.insert(std::min(pointAt - signPlaces, out.size()), 1, '.');
+    }
+    return std::string("#") + (negative ? "-" : "") + out;
 }
 
 }  // namespace qu32

@@ -169,6 +169,35 @@ TEST_F(ParameterListTest, TypingFollowsSignKindRangeAndTheHashRule) {
     }
 }
 
+// Left and Backspace walk back over the decimal point as Right walks forward over it, so the
+// digit before the point can be typed over.
+TEST_F(ParameterListTest, LeftAndBackspaceSkipTheDecimalPoint) {
+    for (const Key back : {Key::Left, Key::Backspace}) {
+        SCOPED_TRACE(back == Key::Left ? "Left" : "Backspace");
+        list.reset();
+        fill(2);
+        define(1, "Qa", ranged(kSigned6Dec2, -999999, 999999), "+0000.00");
+        load(1);
+        list.setCharacterWidth(10);
+        form.rowValues[1].setGeometry({100, 50, 80, 20});
+        key(Key::End);
+        std::vector<int> cursors;
+        for (int i = 0; i < 7; ++i) {
+            key(back);
+            cursors.push_back(list.cursorCharacter());
+        }
+        // The point stands at 5; the sign place is the end of the way.
+        EXPECT_EQ(cursors, (std::vector<int>{6, 4, 3, 2, 1, 0, 0}));
+        for (int i = 0; i < 5; ++i)  // 1, 2, 3, 4, then over the point to 6
+            key(Key::Right);
+        key(back);
+        EXPECT_EQ(list.cursorCharacter(), 4);
+        type("9");
+        EXPECT_EQ(param(1).value, "+0009.00");
+        EXPECT_EQ(form.editCursor.geometry(), (Geometry{160, 70, 10, 0}));
+    }
+}
+
 TEST_F(ParameterListTest, BaudRateParameterFlashesRedOnOtherKeys) {
     fill(3);
     define(1, kBaudRateRegister, ranged(kBaudDigit, 0, 6), "0");

@@ -93,6 +93,22 @@ TEST_F(Link, WaitPassesTimeAndKeepsEventsFlowing) {
     EXPECT_EQ(ticks, 6);
 }
 
+// As with the real timer, switching on a running timer starts its interval again; switching
+// it on twice in a row must not let the first tick come early.
+TEST_F(Link, SwitchingOnARunningTimerRestartsItsInterval) {
+    std::vector<std::int64_t> tickedAtMs;
+    auto timer = loop.createTimer();
+    timer->setInterval(100);
+    timer->setOnTick([&] { tickedAtMs.push_back(loop.nowMs()); });
+    timer->setEnabled(true);
+    loop.runFor(60);
+    timer->setEnabled(true);
+    loop.runFor(200);
+    timer->setInterval(50);  // a new interval also counts from now
+    loop.runFor(75);
+    EXPECT_EQ(tickedAtMs, (std::vector<std::int64_t>{160, 260, 310}));
+}
+
 using Transactions = LinkFixture;
 
 // Cuts a frame into pieces at the given offsets.
@@ -116,6 +132,14 @@ TEST_F(Transactions, EachTakesItsDataFromTheAnswer) {
     answerWith(port, {answerFrame("05", "123456789")});
     EXPECT_EQ(link.readRegister("05", text, 9), Result::Ok);
     EXPECT_EQ(link.readRegister("05", text, 8), Result::InternalFault);
+    EXPECT_EQ(text, "");
+    // The usual text is twelve characters: an answer that fills it exactly is taken whole, one
+    // character more is refused (wide fields are read at start-up with the default bound).
+    answerWith(port, {answerFrame("05", "+12345678901")});
+    EXPECT_EQ(link.readRegister("05", text), Result::Ok);
+    EXPECT_EQ(text, "+12345678901");
+    answerWith(port, {answerFrame("05", "+123456789012")});
+    EXPECT_EQ(link.readRegister("05", text), Result::InternalFault);
     EXPECT_EQ(text, "");
 
     for (const auto& [data, version] : {std::pair{"TQ593V12xyz", "TQ593V12"}, {"AB", "AB      "}}) {

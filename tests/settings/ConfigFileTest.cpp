@@ -195,6 +195,79 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileIntact) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// Hand-edited files come in other encodings and with odd bytes; whatever the save writes, the
+// next start reads back to the same settings, and a second save writes the same bytes.
+TEST_F(ConfigFileTest, FileSurvivesItsOwnSave) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string companyName;  // as the first start reads it
+        std::string titleText;
+        int comPort;
+    };
+    const Case cases[] = {
+        {"Latin-1 without a declaration",
+         "<Qu32><Settings><Serial ComPort=\"Com3\"/><Company Firma=\"M\xFCller\" "
+         "QuVersion=\"Pr\xFC"
+         "fstand\"/></Settings></Qu32>",
+         "M\xFCller",
+         "Pr\xFC"
+         "fstand",
+         3},
+        // Ignored in this run, and so in the next one: the byte stays in the name.
+        {"stray byte in an attribute name",
+         "<?xml version=\"1.0\"?><Qu32><Settings><Serial Com\xFFPort=\"Com12\"/>"
+         "<Company Firma=\"A\"/></Settings></Qu32>",
+         "A", "QU 3.2", kStart.comPort},
+        // Valid UTF-8, but the declaration (after another attribute) says Latin-1.
+        {"encoding declared after standalone",
+         "<?xml version=\"1.0\" standalone=\"yes\" encoding=\"ISO-8859-1\"?><Qu32><Settings>"
+         "<Serial ComPort=\"Com2\"/><Company QuVersion=\"\xC3\xA9t\xE9\"/></Settings></Qu32>",
+         "", "\xC3\xA9t\xE9", 2},
+        {"UTF-8 with a declaration",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Qu32><Settings><Serial ComPort=\"Com4\"/>"
+         "<Company Firma=\"M\xC3\xBCller\"/></Settings></Qu32>",
+         "M\xFCller", "QU 3.2", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(load(c.bytes), ConfigOpenResult::Applied);
+        EXPECT_EQ(
+            company.companyName + "|" + company.titleText + "|" + std::to_string(settings.comPort),
+            c.companyName + "|" + c.titleText + "|" + std::to_string(c.comPort));
+        const SerialSettings exitSettings{7, 5, 2, "21"};
+        ASSERT_TRUE(config->saveSerialSettings(path, exitSettings)) << config->lastError();
+        const std::string saved = readFile(path);
+        // The encoding right after the version, where every reader looks for it.
+        EXPECT_EQ(saved.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\"", 0), 0u) << saved;
+
+        const CompanyInfo first = company;
+        const int readPort = settings.comPort;
+        ASSERT_EQ(config.emplace().open(path, settings = kStart, company, portMap),
+                  ConfigOpenResult::Applied);
+        EXPECT_EQ(company.companyName + "|" + company.titleText,
+                  first.companyName + "|" + first.titleText);
+        // Only a port the file names follows the save.
+        EXPECT_EQ(settings.comPort, readPort == kStart.comPort ? kStart.comPort : 7);
+        ASSERT_TRUE(config->saveSerialSettings(path, exitSettings));
+        EXPECT_EQ(readFile(path), saved);
+    }
+}
+
+// A name Latin-1 cannot hold would be written as "?", which no XML name may contain: the save is
+// refused and the old file, which reads, stays.
+TEST_F(ConfigFileTest, SaveThatWouldNotReadBackKeepsTheOldFile) {
+    const std::string original =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Qu32><Settings><Serial ComPort=\"Com4\"/>"
+        "<Caf\xE2\x82\xAC Mode=\"1\"/></Settings></Qu32>";
+    ASSERT_EQ(load(original), ConfigOpenResult::Applied);
+    EXPECT_FALSE(config->saveSerialSettings(path, SerialSettings{6, 0, 0, "11"}));
+    EXPECT_FALSE(config->lastError().empty());
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(load(original), ConfigOpenResult::Applied);
+    EXPECT_EQ(settings.comPort, 4);
+}
+
 // An entry needs a port number ("5" or "COM2") and a device; anything else is skipped.
 TEST_F(ConfigFileTest, PortMapEntriesPointPortsAtDevices) {
     const std::string usb = "/dev/serial/by-id/usb-FTDI_A1-if00";

@@ -24,9 +24,9 @@ class VirtualTimer : public Timer {
     }
     int interval() const override { return intervalMs_; }
     void setEnabled(bool enabled) override {
-        if (enabled == enabled_)
-            return;
         enabled_ = enabled;
+        // Switching on a timer that already runs starts its interval again, as the real one
+        // does; code that relies on it (a restarted time-out) must behave the same here.
         if (enabled_) {
             schedule();
         } else {

@@ -64,10 +64,17 @@ TEST(FormatFromBytes, DecodesSignKindDigitsAndPoint) {
 }
 
 TEST(ValueText, CleaningKeepsDigitsAndSigns) {
-    // cleanValue keeps digits and sign characters; keepDigitsAndSign a sign in first place only.
-    const std::pair<std::string, std::string> clean[] = {
-        {"+0012.34", "+001234"}, {" -1 2,5x", "-125"}, {"#12", "#12"},
-        {"a+b-c#", "+-#"},       {"7\xE4\xB1", "7"},   {"", ""}};
+    // Both keep a sign only in front of the digits: one anywhere else is no part of the value.
+    const std::pair<std::string, std::string> clean[] = {{"+0012.34", "+001234"},
+                                                         {" -1 2,5x", "-125"},
+                                                         {"#12", "#12"},
+                                                         {"a+b-c#", "+"},
+                                                         {"7\xE4\xB1", "7"},
+                                                         {"", ""},
+                                                         {"000+00000+", "00000000"},
+                                                         {"2-0-+++++++8", "208"},
+                                                         {"1#", "1"},
+                                                         {"--5", "-5"}};
     for (const auto& [text, expected] : clean)
         EXPECT_EQ(cleanValue(text), expected) << text;
     const std::pair<std::string, std::string> keep[] = {
@@ -87,17 +94,20 @@ TEST(formatValue, VectorsAndOddWidths) {
                {kSigned6, {{" 12 ", "+000012"}}},
                {kHash6, {{"-42", "-000042"}}},
                {formatFromBytes(0x05, 4), {{"12345", "1.2345"}}},
-               // One pass pads at most ten zeros; an empty value starts from twelve.
-               {wide, {{"5", "00000000005"}, {"", "000000000000000"}}}},
+               // Wide fields are padded to their full width in one pass.
+               {wide, {{"5", "000000000000005"}, {"", "000000000000000"}}}},
               formatValue);
 
     EXPECT_EQ(formatValue("123", formatFromBytes(0x00, 0)), "");
     ParamFormat huge;
     huge.digits = INT_MAX;
-    EXPECT_EQ(formatValue("5", huge), "+00000000005");
+    EXPECT_EQ(formatValue("5", huge), "+" + std::string(38, '0') + "5");  // a broken format
+    // A point the format puts past the end or before the sign stands as near as it can.
     ParamFormat pointOutside = kSigned6;
     pointOutside.decimalPos = 40;
-    EXPECT_EQ(formatValue("12", pointOutside), "+00012");  // the point takes a place, shown or not
+    EXPECT_EQ(formatValue("12", pointOutside), "+00012.");
+    pointOutside.decimalPos = -3;
+    EXPECT_EQ(formatValue("12", pointOutside), "+.00012");
 }
 
 TEST(limitValue, Vectors) {
@@ -123,6 +133,8 @@ TEST(limitValue, Vectors) {
                {u10, {{"4294967294", "4294967294"}, {"9999999999", "4294967295"}}},
                {u10, {{"0000005000", "0000005000"}, {"00000000007", "0000000007"}}},
                {u10, {{"15000000000", "4294967295"}}},  // not judged by its first ten digits
+               // A field of fewer places holds a ten-digit text to its range, not to 32 bits.
+               {withRange(formatFromBytes(0x08, 0), 0, 32577), {{"4294967295", "00032577"}}},
                {s10, {{"+2147483648", "+2147483647"}, {"+2147483647", "+2147483647"}}},
                {s10, {{"+2147483646", "+2147483646"}, {"+9999999999", "+2147483647"}}},
                {s10, {{"-2147483649", "-2147483648"}, {"-2147483647", "-2147483647"}}},
@@ -138,6 +150,24 @@ TEST(limitValue, Vectors) {
               limitValue);
 }
 
+// Texts from files and the keyboard with signs in odd places: what comes out is a value the unit
+// can take, of the field's width, and stays as it is when formatted again.
+TEST(ValueText, StraySignsNeverReachTheDisplayOrTheWire) {
+    const ParamFormat pointFirst{4, kSignKindSigned, 0, -100, 100};
+    const ParamFormat hash2 = formatFromBytes(0xA2, 0);  // #00
+    expectAll({{withRange(kUnsigned10, 0, 1000), {{"000+00000+", "0000000000"}}},
+               {withRange(kSigned6, -999, 999), {{"2-0-+++++++8", "+000208"}}},
+               {withRange(hash2, 0, 99), {{"##", "#00"}, {"#-#", "#00"}}},
+               // Minus zero keeps its minus in the sign place, the point stays behind it.
+               {pointFirst, {{"-0", "-.000"}, {"+0", "+.000"}}}},
+              limitValue);
+    expectAll(
+        {{formatFromBytes(0x01, 0), {{"1#", "1"}, {"#", "0"}}},
+         {kSigned10, {{"+", "+0000000000"}, {"+0000000000", "+0000000000"}, {"-", "-0000000000"}}},
+         {kSigned6Dec2, {{"1+2-3", "+0001.23"}, {"-#5", "-0000.05"}}}},
+        formatValue);
+}
+
 // limitHashValue holds a "#" value to the range of parameter entry 01, here the format's range.
 std::string limitHash(const std::string& text, const ParamFormat& entry01) {
     return limitHashValue(text, &entry01);
@@ -147,20 +177,21 @@ TEST(limitHashValue, ClampsToTheRangeOfEntry01) {
     const auto range = [](std::int32_t minValue, std::int32_t maxValue) {
         return withRange(kUnsigned4, minValue, maxValue);
     };
-    expectAll(
-        {{range(0, 500), {{"#0750", "#0500"}, {"#0042", "#0042"}, {"#+0042", "#00042"}}},
-         {range(0, 100), {{"#000123", "#000100"}}},
-         {range(0, 200000), {{"#9999999", "#0200000"}}},
-         {range(0, 500), {{"#99999999999999999999", "#000000000000500"}}},  // 12 zeros at most
-         // A negative bound keeps its minus, inside the width when the digits leave room.
-         {range(-10, -5), {{"#0000", "#-005"}, {"#00", "#-5"}, {"#0", "#-5"}}},
-         {range(-1000, -500), {{"#000", "#-500"}}},
-         {range(-10, 500), {{"#-0020", "#-0010"}}},
-         // Not a whole number: left as typed.
-         {range(0, 500), {{"#12.5", "#12.5"}, {"#", "#"}, {"#-", "#-"}, {"#1a", "#1a"}}},
-         {range(0, 500), {{"", ""}}}},
-        limitHash);
+    expectAll({{range(0, 500), {{"#0750", "#0500"}, {"#0042", "#0042"}, {"#+0042", "#00042"}}},
+               {range(0, 100), {{"#000123", "#000100"}}},
+               {range(0, 200000), {{"#9999999", "#0200000"}}},
+               {range(0, 500), {{"#99999999999999999999", "#00000000000000000500"}}},
+               // A negative bound keeps its minus, inside the width when the digits leave room.
+               {range(-10, -5), {{"#0000", "#-005"}, {"#00", "#-5"}, {"#0", "#-5"}}},
+               {range(-1000, -500), {{"#000", "#-500"}}},
+               {range(-10, 500), {{"#-0020", "#-0010"}}},
+               // Stray characters go and the width stays; a value with a point is not limited.
+               {range(0, 500), {{"#12.5", "#12.5"}, {"#", "#"}, {"#-", "#0"}, {"#1a", "#01"}}},
+               {range(0, 5), {{"#9.9.9", "#0.999"}, {"##", "#0"}, {"#1-2+", "#0005"}}},
+               {range(0, 500), {{"", ""}}}},
+              limitHash);
     EXPECT_EQ(limitHashValue("#0750", nullptr), "#0750");
+    EXPECT_EQ(limitHashValue("#-0x5", nullptr), "#-005");
 }
 
 }  // namespace
