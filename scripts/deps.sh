@@ -3,7 +3,8 @@
 # Sourced by run.sh and test.sh.
 qu32_install_deps() {
     local packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev
-                    libpugixml-dev libgtest-dev libgmock-dev poppler-utils fonts-dejavu-core "$@")
+                    libpugixml-dev libgtest-dev libgmock-dev poppler-utils fonts-dejavu-core
+                    dpkg-dev file "$@")
     local missing=()
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
