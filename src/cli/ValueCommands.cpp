@@ -31,15 +31,6 @@ int digitRoom(const ParamFormat& format) {
     return width - sign - point;
 }
 
-const Parameter* parameterWithCode(const UnitDescription& d, const std::string& code) {
-    for (int i = 0; i < d.parameterCount && i < kMaxParameters; ++i) {
-        const Parameter& p = d.parameters[static_cast<std::size_t>(i)];
-        if (!p.isHeading() && p.code == code)
-            return &p;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::string rangeText(std::int32_t limit, const ParamFormat& format) {
@@ -144,14 +135,15 @@ int setValue(SerialLink& link, const std::string& code, const std::string& typed
     if (const int status = session.describe(); status != kExitDone)
         return status;
     const UnitDescription& d = session.unit.description;
-    const Parameter* p = parameterWithCode(d, code);
-    if (p == nullptr) {
+    const Parameter* p = d.find(code);
+    // Heading rows share one code and are no parameter to set.
+    if (p == nullptr || p->isHeading()) {
         std::fprintf(err, "The unit has no parameter %s (qu32-cli values lists them).\n",
                      local(code).constData());
         return kExitUsage;
     }
     std::string why;
-    const Parameter* entry01 = parameterWithCode(d, "01");
+    const Parameter* entry01 = d.find("01");
     const auto shown = typedValue(typed, *p, entry01 ? &entry01->format : nullptr, why);
     if (!shown) {
         std::fprintf(err, "%s %s: %s Nothing was sent.\n", local(code).constData(),

@@ -90,7 +90,7 @@ struct RecordedControl {
 };
 
 // The key a control is recorded under: its name, with its array index in brackets so that the
-// third of "Label1" never meets a control called "Label13".
+// third of "row1" never meets a control called "row13".
 std::string recordKey(std::string_view name, std::optional<int> index);
 
 // The design of every control, by key.

@@ -229,9 +229,7 @@ class Scenario {
             return;
         }
         // A calm Read all shows the unit as it is.
-        readAllClickMs_ = loop_.nowMsExact();
-        beforeReadAll_ = listValues();
-        window_.commands.readAllClicked();
+        clickReadAll();
         runUntil([&] { return !window_.scheduler.isBusy(); }, kSettleBoundMs);
         runUntil([] { return false; }, 2000);
         for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
@@ -278,9 +276,7 @@ class Scenario {
                     {sim::FaultKind::LateAnswer, "", between(1, 3), between(20, 1500)});
                 break;
             case Event::ReadAll:
-                readAllClickMs_ = loop_.nowMsExact();
-                beforeReadAll_ = listValues();
-                window_.commands.readAllClicked();
+                clickReadAll();
                 break;
             case Event::TransmitAll:
                 transmitAllClickMs_ = loop_.nowMsExact();
@@ -311,18 +307,34 @@ class Scenario {
         }
     }
 
+    // A parameter row the operator could act on now, picked at random; nothing while the window
+    // is busy or has no list, or when the pick is a heading.
+    const Parameter* pickRow(int& index) {
+        if (window_.scheduler.isBusy() || !window_.descriptionLoaded)
+            return nullptr;
+        const UnitDescription& d = window_.unit.description;
+        if (d.parameterCount < 1)
+            return nullptr;
+        index = between(0, d.parameterCount - 1);
+        const Parameter& p = d.parameters[static_cast<std::size_t>(index)];
+        return p.isHeading() ? nullptr : &p;
+    }
+
+    // Read all, with the list as it stood before, for what the list may show afterwards.
+    void clickReadAll() {
+        readAllClickMs_ = loop_.nowMsExact();
+        beforeReadAll_ = listValues();
+        window_.commands.readAllClicked();
+    }
+
     // The operator types the value the unit holds, one step up where the range allows, and
     // presses Enter.
     void changeParameter() {
-        if (window_.scheduler.isBusy() || !window_.descriptionLoaded)
+        int index = 0;
+        const Parameter* row = pickRow(index);
+        if (row == nullptr)
             return;
-        const UnitDescription& d = window_.unit.description;
-        if (d.parameterCount < 1)
-            return;
-        const int index = between(0, d.parameterCount - 1);
-        const Parameter& p = d.parameters[static_cast<std::size_t>(index)];
-        if (p.isHeading())
-            return;
+        const Parameter& p = *row;
         changeCode_ = p.code;
         changeWire_ = cleanValue(p.value);
         changeShownBefore_ = dialogs_.shown.size();
@@ -333,15 +345,11 @@ class Scenario {
 
     // The operator selects a row and presses Transmit: the value shown goes to the unit.
     void transmitOne() {
-        if (window_.scheduler.isBusy() || !window_.descriptionLoaded)
+        int index = 0;
+        const Parameter* row = pickRow(index);
+        if (row == nullptr)
             return;
-        const UnitDescription& d = window_.unit.description;
-        if (d.parameterCount < 1)
-            return;
-        const int index = between(0, d.parameterCount - 1);
-        const Parameter& p = d.parameters[static_cast<std::size_t>(index)];
-        if (p.isHeading())
-            return;
+        const Parameter& p = *row;
         const int top = std::max(0, index - (kListRows - 1));
         window_.list.showAt(top, index - top);
         window_.list.onRowClicked(index - top);
@@ -357,8 +365,8 @@ class Scenario {
     void saveOnFailingDisk() {
         // One save at a time: a second one before the first was looked at would take the first
         // one's failing disk for the healthy one and never heal it.
-        if (window_.file.path.empty() || window_.scheduler.isBusy() || savePending_ ||
-            limitSet_ || !window_.controls.saveEntry.enabled())
+        if (window_.file.path.empty() || window_.scheduler.isBusy() || savePending_ || limitSet_ ||
+            !window_.controls.saveEntry.enabled())
             return;
         lastFile_ = readFile(parPath_);
         saveShownBefore_ = dialogs_.shown.size();
